@@ -1,0 +1,24 @@
+// One report run over a simulated machine, as the runner and the tests use it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim.h"
+
+namespace ksr {
+
+struct SimRunResult {
+  std::string report;                // bytes of OUTDIR/ksreport.txt, empty if none
+  bool reportWritten = false;        // that file was created
+  std::vector<std::string> misuse;   // what the simulated platform saw
+};
+
+// Plays machine as the platform, runs the report once and ends the run.
+SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles);
+
+// The runner's command line: ksreport-sim MACHINE.json OUTDIR. Returns the
+// exit status: 0 clean, 1 misuse (listed on stderr), 2 unreadable machine.
+int SimRunnerMain(int argc, char** argv);
+
+}  // namespace ksr

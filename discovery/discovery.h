@@ -1,0 +1,49 @@
+// The device walk over present devices with kernel-streaming audio
+// interfaces, and the choice, opening and naming of their interfaces.
+#pragma once
+
+#include "platform/wintypes.h"
+#include "store/records.h"
+
+namespace ksr {
+
+// Buffer sizes told to the platform.
+constexpr uint32_t kDevicePropertySize = 260;
+constexpr uint32_t kDetailBlockSize = 265;
+constexpr uint32_t kFriendlyNameSize = 264;
+
+// The device information set, owned by DeviceWalk from its creation to its
+// destruction at the end of the walk.
+extern HDEVINFO gDeviceInfoSet;
+
+// Writes one device block per enumerated device and runs the interface walk
+// under each. Empties the Arena first.
+void DeviceWalk();
+
+// Walks the current device's audio interfaces, opening and inspecting those
+// with usable flags and a usable render or capture alias.
+void InterfaceWalk();
+
+// Opens the record's DevicePath for overlapped device control and stores
+// the handle (or INVALID_HANDLE_VALUE) in DeviceHandle.
+void InterfaceOpen(InterfaceRecord* record);
+
+// Closes DeviceHandle if it is open and marks it closed.
+void InterfaceClose(InterfaceRecord* record);
+
+// Reads a string value of at most kFriendlyNameSize bytes into buffer and
+// returns the platform's status.
+LONG RegistryReadString(HKEY key, const char* valueName, char* buffer);
+
+// True when the Flags of interface data are usable: not 0, not removed.
+bool InterfaceFlagsUsable(DWORD flags);
+
+// A scratch string for a platform call told `size` bytes, or null when the
+// store has no room for it. Cut after the call with ScratchStringEnd.
+char* ScratchString(uint32_t size);
+
+// Ends a string that the platform filled to the last byte of its buffer
+// without a NUL inside the buffer.
+void ScratchStringEnd(char* buffer, uint32_t size);
+
+}  // namespace ksr

@@ -1,0 +1,118 @@
+#include <cstring>
+
+#include "discovery/discovery.h"
+#include "kstream/kstream.h"
+#include "platform/platform.h"
+#include "report/layout.h"
+#include "store/arena.h"
+
+namespace ksr {
+
+namespace {
+
+// What one interface needs in the store besides its record: the detail
+// block and the friendly name, each with its NUL byte and rounding.
+constexpr uint32_t kInterfaceStringsRoom = (kDetailBlockSize + 4) + (kFriendlyNameSize + 4);
+
+// Reads the interface's device path into a detail block at the top and
+// keeps it; false when the platform can't deliver the path.
+bool ReadDetailBlock(InterfaceRecord* record) {
+  char* buffer = ScratchString(kDetailBlockSize);
+  if (buffer == nullptr) return false;
+  DWORD cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+  std::memcpy(buffer, &cbSize, sizeof cbSize);
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer);
+  if (!SetupDiGetDeviceInterfaceDetailA(gDeviceInfoSet, &record->InterfaceData, detail,
+                                        kDetailBlockSize, nullptr, nullptr)) {
+    return false;
+  }
+  ScratchStringEnd(buffer, kDetailBlockSize);
+  ArenaCommitString(buffer + kDetailPathOffset);
+  record->DetailBlock = detail;
+  return true;
+}
+
+bool AliasUsable(InterfaceRecord* record, const GUID& aliasClass) {
+  record->AliasData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+  return SetupDiGetDeviceInterfaceAlias(gDeviceInfoSet, &record->InterfaceData, &aliasClass,
+                                        &record->AliasData) &&
+         InterfaceFlagsUsable(record->AliasData.Flags);
+}
+
+void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
+  char* buffer = ScratchString(kFriendlyNameSize);
+  if (buffer == nullptr) {
+    RegCloseKey(key);
+    record->FriendlyName = nullptr;
+    return;
+  }
+  record->FriendlyName = buffer;
+  RegistryReadString(key, "FriendlyName", buffer);
+  RegCloseKey(key);
+  ScratchStringEnd(buffer, kFriendlyNameSize);
+  ArenaCommitString(buffer);
+}
+
+// The gates, the Interface line and the pins of one enumerated interface.
+// Every path out leaves the filter and the key closed.
+void InspectInterface(InterfaceRecord* record) {
+  if (!InterfaceFlagsUsable(record->InterfaceData.Flags)) return;
+  if (!ReadDetailBlock(record)) return;
+  if (!AliasUsable(record, KSCATEGORY_RENDER) && !AliasUsable(record, KSCATEGORY_CAPTURE)) return;
+  InterfaceOpen(record);
+  if (record->DeviceHandle == INVALID_HANDLE_VALUE) return;
+  HKEY key = SetupDiOpenDeviceInterfaceRegKey(gDeviceInfoSet, &record->InterfaceData, 0, KEY_READ);
+  if (key == INVALID_HANDLE_VALUE) {
+    InterfaceClose(record);
+    return;
+  }
+  ReadFriendlyName(record, key);
+  ReportInterfaceLine(record->FriendlyName != nullptr ? record->FriendlyName : "");
+  KsInspectPins(record->DeviceHandle, record);
+  InterfaceClose(record);
+}
+
+}  // namespace
+
+bool InterfaceFlagsUsable(DWORD flags) { return flags != 0 && (flags & SPINT_REMOVED) == 0; }
+
+void InterfaceOpen(InterfaceRecord* record) {
+  const char* path = reinterpret_cast<const char*>(record->DetailBlock) + kDetailPathOffset;
+  record->DeviceHandle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+}
+
+void InterfaceClose(InterfaceRecord* record) {
+  if (record->DeviceHandle == INVALID_HANDLE_VALUE) return;
+  CloseHandle(record->DeviceHandle);
+  record->DeviceHandle = INVALID_HANDLE_VALUE;
+}
+
+LONG RegistryReadString(HKEY key, const char* valueName, char* buffer) {
+  DWORD type = 0;
+  DWORD size = kFriendlyNameSize;
+  return RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+}
+
+void InterfaceWalk() {
+  DeviceRecord* device = gWalk.CurrentDevice;
+  gWalk.CurrentInterface = nullptr;
+  for (DWORD index = 0;; ++index) {
+    InterfaceRecord* record = InterfaceRecordNew();
+    // An exhausted store ends this device's interfaces as if the
+    // enumeration had ended there.
+    if (record == nullptr) return;
+    record->InterfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
+    if (!SetupDiEnumDeviceInterfaces(gDeviceInfoSet, &device->DeviceInfoData, &KSCATEGORY_AUDIO,
+                                     index, &record->InterfaceData)) {
+      break;
+    }
+    gWalk.CurrentPin = nullptr;
+    if (!ArenaHasRoom(kInterfaceStringsRoom)) break;
+    InspectInterface(record);
+    InterfaceRecordPrune();
+  }
+  InterfaceRecordPrune();
+}
+
+}  // namespace ksr

@@ -1,0 +1,85 @@
+#include <cstring>
+
+#include "kstream/answer_bytes.h"
+#include "kstream/kstream.h"
+#include "platform/platform.h"
+
+namespace ksr {
+
+namespace {
+
+// One request block for the run: requests never overlap.
+uint8_t gRequestBlock[kKsRequestSize];
+
+void StoreU32(uint8_t* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
+                     void* output, DWORD outputLength) {
+  HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  // Without an event there is no way to learn when the request ends, so it
+  // is not sent.
+  if (event == nullptr) return 0;
+  DWORD count = 0;
+  OVERLAPPED overlapped;
+  std::memset(&overlapped, 0, sizeof overlapped);
+  // The low bit keeps the completion off any I/O completion port.
+  overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
+  if (DeviceIoControl(handle, controlCode, input, inputLength, output, outputLength, &count,
+                      &overlapped)) {
+    WaitForSingleObject(event, INFINITE);
+  } else if (GetLastError() == ERROR_IO_PENDING) {
+    // The driver still holds the OVERLAPPED, the count and the output; end
+    // the request before they go. Its answer is not used.
+    CancelIoEx(handle, &overlapped);
+    WaitForSingleObject(event, INFINITE);
+    count = 0;
+  }
+  // Any other failure completed at once and never signals the event.
+  CloseHandle(event);
+  return count;
+}
+
+uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,
+                          uint32_t outputLength) {
+  GuidToBytes(KSPROPSETID_Pin, gRequestBlock);
+  StoreU32(gRequestBlock + 16, propertyId);
+  StoreU32(gRequestBlock + 20, KSPROPERTY_TYPE_GET);
+  StoreU32(gRequestBlock + 24, pinId);
+  StoreU32(gRequestBlock + 28, 0);
+  return KsSyncIoctl(handle, IOCTL_KS_PROPERTY, gRequestBlock, kKsRequestSize, output,
+                     outputLength);
+}
+
+bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer) {
+  uint32_t size = KsPinPropertyGet(handle, pinId, propertyId, nullptr, 0);
+  if (size == 0) return false;
+  // Zero-filled: a driver may report more bytes than it wrote.
+  auto* buffer = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  if (buffer == nullptr) return false;
+  uint32_t delivered = KsPinPropertyGet(handle, pinId, propertyId, buffer, size);
+  // The count may name more than the buffer holds (the answer grew after the
+  // size query, or the driver over-reports): only the buffer is read.
+  uint32_t limit = delivered < size ? delivered : size;
+  uint32_t count = 0;
+  if (delivered == 0 || !ReadU32(buffer, limit, 4, &count) || count == 0) {
+    HeapFree(GetProcessHeap(), 0, buffer);
+    return false;
+  }
+  answer->Data = buffer;
+  answer->Length = limit;
+  answer->Count = count;
+  return true;
+}
+
+void KsAnswerFree(KsAnswer* answer) {
+  HeapFree(GetProcessHeap(), 0, answer->Data);
+  answer->Data = nullptr;
+  answer->Length = 0;
+  answer->Count = 0;
+}
+
+}  // namespace ksr

@@ -1,0 +1,59 @@
+// Kernel-streaming pin property requests on an opened filter, the gates that
+// decide which pins are listed, and the choice of each pin's best PCM range.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/wintypes.h"
+#include "store/records.h"
+
+namespace ksr {
+
+constexpr DWORD kKsRequestSize = 32;  // one KSP_PIN
+
+// Sends one overlapped device-control request and waits for its end.
+// Returns the byte count the platform delivered: the bytes written on
+// success, the needed size when the output was too small, 0 otherwise
+// (a request left pending is cancelled and counts as absent).
+uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
+                     void* output, DWORD outputLength);
+
+// Asks one property of the pin property set for pinId.
+uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,
+                          uint32_t outputLength);
+
+// A list answer: Length is the number of bytes that may be read (never more
+// than the buffer holds), Count the header's item count, items from byte 8.
+struct KsAnswer {
+  uint8_t* Data;
+  uint32_t Length;
+  uint32_t Count;
+};
+
+constexpr uint32_t kKsItemsOffset = 8;
+
+// Size query, then data query into a zero-filled buffer of exactly the
+// named size. False, with nothing to give back, when either yields nothing,
+// the header is incomplete or Count is 0. The caller gives the buffer back
+// with KsAnswerFree.
+bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer);
+void KsAnswerFree(KsAnswer* answer);
+
+// Asks the pin count, writes NumPins and the pins that pass the gates.
+void KsInspectPins(HANDLE deviceHandle, InterfaceRecord* record);
+
+// The five pin gates in order; on pass, dataflow holds the data-flow value.
+bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow);
+bool KsPinInstanceProbe(HANDLE deviceHandle, uint32_t pinId);
+bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyId,
+                         const GUID& set);
+
+// Folds the pin's usable PCM ranges into its BestRange and writes the range
+// lines when one was found.
+void KsPinSelectRange(HANDLE deviceHandle, PinRecord* pin);
+
+// Folds one data range (at least kDataRangeAudioSize readable bytes) into best.
+constexpr uint32_t kDataRangeAudioSize = 84;
+void MergeDataRange(PcmRange* best, const uint8_t* range);
+
+}  // namespace ksr

@@ -1,0 +1,99 @@
+#include <cstring>
+
+#include "kstream/answer_bytes.h"
+#include "kstream/kstream.h"
+#include "report/layout.h"
+
+namespace ksr {
+
+namespace {
+
+constexpr uint32_t kIdentifierSize = 24;  // KSIDENTIFIER: Set, Id, Flags
+
+// A 4-byte property: true with its value when exactly 4 bytes came back.
+bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t* value) {
+  uint8_t answer[4] = {0, 0, 0, 0};
+  if (KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer) {
+    return false;
+  }
+  *value = LoadU32(answer);
+  return true;
+}
+
+// KSPIN_CINSTANCES preset to PossibleCount 1, CurrentCount 0.
+bool GetInstances(HANDLE handle, uint32_t pinId, uint32_t propertyId) {
+  uint8_t answer[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  return KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) == sizeof answer;
+}
+
+}  // namespace
+
+bool KsPinInstanceProbe(HANDLE deviceHandle, uint32_t pinId) {
+  return GetInstances(deviceHandle, pinId, KSPROPERTY_PIN_GLOBALCINSTANCES) ||
+         GetInstances(deviceHandle, pinId, KSPROPERTY_PIN_CINSTANCES);
+}
+
+bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyId,
+                         const GUID& set) {
+  KsAnswer answer;
+  if (!FetchMultipleItem(deviceHandle, pinId, propertyId, &answer)) return false;
+  bool found = false;
+  // Count may promise more entries than arrived; the search ends at the
+  // last whole entry.
+  uint64_t offset = kKsItemsOffset;
+  for (uint32_t i = 0; i < answer.Count && AnswerHas(answer.Length, offset, kIdentifierSize);
+       ++i, offset += kIdentifierSize) {
+    uint32_t id = 0;
+    if (MatchGuid(answer.Data, answer.Length, offset, set) &&
+        ReadU32(answer.Data, answer.Length, offset + 16, &id) && id == 0) {
+      found = true;
+      break;
+    }
+  }
+  KsAnswerFree(&answer);
+  return found;
+}
+
+bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow) {
+  uint32_t pinId = pin->PinId;
+  uint32_t communication = 0;
+  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_COMMUNICATION, &communication) ||
+      (communication & 1) == 0) {
+    return false;
+  }
+  if (!KsPinInstanceProbe(deviceHandle, pinId)) return false;
+  if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_INTERFACES,
+                           KSINTERFACESETID_Standard)) {
+    return false;
+  }
+  if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_MEDIUMS, KSMEDIUMSETID_Standard)) {
+    return false;
+  }
+  uint32_t flow = 0;
+  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_DATAFLOW, &flow) || (flow & 3) == 0) {
+    return false;
+  }
+  *dataflow = flow;
+  return true;
+}
+
+void KsInspectPins(HANDLE deviceHandle, InterfaceRecord* record) {
+  uint32_t pinCount = 0;
+  if (!GetU32Property(deviceHandle, 0, KSPROPERTY_PIN_CTYPES, &pinCount)) return;
+  ReportNumPinsLine(pinCount);
+  record->PinCount = pinCount;
+  for (uint32_t pinId = 0; pinId < record->PinCount; ++pinId) {
+    PinRecord* pin = PinRecordNew();
+    // An exhausted store ends the pins as if the count had ended there.
+    if (pin == nullptr) break;
+    pin->PinId = pinId;
+    uint32_t dataflow = 0;
+    if (KsPinQualify(deviceHandle, pin, &dataflow)) {
+      ReportPinLine(pinId, dataflow);
+      KsPinSelectRange(deviceHandle, pin);
+    }
+    PinRecordPrune();
+  }
+}
+
+}  // namespace ksr

@@ -1,0 +1,86 @@
+#include "kstream/answer_bytes.h"
+#include "kstream/kstream.h"
+#include "report/layout.h"
+
+namespace ksr {
+
+namespace {
+
+// Places in a KSDATARANGE_AUDIO.
+constexpr uint64_t kFormatSizeAt = 0;
+constexpr uint64_t kMajorFormatAt = 16;
+constexpr uint64_t kSubFormatAt = 32;
+constexpr uint64_t kSpecifierAt = 48;
+constexpr uint64_t kMaxChannelsAt = 64;
+constexpr uint64_t kMaxBitsAt = 72;
+constexpr uint64_t kMinRateAt = 76;
+constexpr uint64_t kMaxRateAt = 80;
+constexpr uint64_t kRangeHeadSize = 32;  // FormatSize through MajorFormat
+
+enum class RangePass { kPcm, kWildcard };
+
+// Tests a range in the pass's order. A range whose tested fields reach past
+// the answer is passed over.
+bool RangeUsable(const KsAnswer& answer, uint64_t at, RangePass pass) {
+  if (!MatchGuid(answer.Data, answer.Length, at + kMajorFormatAt, KSDATAFORMAT_TYPE_AUDIO)) {
+    return false;
+  }
+  const GUID& sub = pass == RangePass::kPcm ? KSDATAFORMAT_SUBTYPE_PCM : KSDATAFORMAT_SUBTYPE_WILDCARD;
+  if (!MatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) return false;
+  if (pass == RangePass::kPcm &&
+      !MatchGuid(answer.Data, answer.Length, at + kSpecifierAt, KSDATAFORMAT_SPECIFIER_WAVEFORMATEX)) {
+    return false;
+  }
+  if (!AnswerHas(answer.Length, at, kDataRangeAudioSize)) return false;
+  return LoadU32(answer.Data + at + kMaxBitsAt) >= 16;
+}
+
+void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
+  uint64_t at = kKsItemsOffset;
+  for (uint32_t i = 0; i < answer.Count; ++i) {
+    if (!AnswerHas(answer.Length, at, kRangeHeadSize)) return;
+    if (RangeUsable(answer, at, pass)) MergeDataRange(best, answer.Data + at);
+    uint32_t formatSize = LoadU32(answer.Data + at + kFormatSizeAt);
+    // A range of size 0 would be looked at again for the rest of the count
+    // with the same result; one look is all it gives.
+    if (formatSize == 0) return;
+    at += formatSize;
+  }
+}
+
+}  // namespace
+
+void MergeDataRange(PcmRange* best, const uint8_t* range) {
+  uint32_t channels = LoadU32(range + kMaxChannelsAt);
+  if (channels == 0xFFFFFFFFu) channels = 2;  // "any number" is reported as stereo
+  uint32_t bits = LoadU32(range + kMaxBitsAt);
+  uint32_t minRate = LoadU32(range + kMinRateAt);
+  uint32_t maxRate = LoadU32(range + kMaxRateAt);
+  if (channels > best->MaxChannels || (channels == best->MaxChannels && bits > best->MaxBits)) {
+    best->MaxChannels = channels;
+    best->MaxBits = bits;
+    best->MinSampleRate = minRate;
+    best->MaxSampleRate = maxRate;
+  } else if (channels == best->MaxChannels && bits == best->MaxBits) {
+    if (minRate < best->MinSampleRate) best->MinSampleRate = minRate;
+    if (maxRate > best->MaxSampleRate) best->MaxSampleRate = maxRate;
+  }
+}
+
+void KsPinSelectRange(HANDLE deviceHandle, PinRecord* pin) {
+  PcmRange* best = &pin->BestRange;
+  KsAnswer answer;
+  if (FetchMultipleItem(deviceHandle, pin->PinId, KSPROPERTY_PIN_DATARANGES, &answer)) {
+    best->MinSampleRate = 0xFFFFFFFFu;
+    FoldRanges(answer, best, RangePass::kPcm);
+    if (best->MaxChannels == 0) FoldRanges(answer, best, RangePass::kWildcard);
+    KsAnswerFree(&answer);
+  }
+  if (best->MaxChannels == 0) return;
+  ReportMaxChannelsLine(best->MaxChannels);
+  ReportMaxBitsLine(best->MaxBits);
+  ReportMinSampleRateLine(best->MinSampleRate);
+  ReportMaxSampleRateLine(best->MaxSampleRate);
+}
+
+}  // namespace ksr

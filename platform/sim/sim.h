@@ -1,0 +1,136 @@
+// The simulated machine: a device-installation database, a registry,
+// kernel-streaming drivers and files, played behind the platform calls. It
+// keeps a log of every call and a list of every misuse it saw.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/wintypes.h"
+
+namespace ksr {
+
+typedef std::vector<uint8_t> SimBytes;
+
+// One property answer: absent, pending, or bytes with optional lies about
+// their size.
+struct SimAnswer {
+  enum Kind { kAbsent, kBytes, kPending };
+  Kind kind = kAbsent;
+  SimBytes bytes;
+  std::optional<uint32_t> sizeQuery;  // count for a request without output
+  std::optional<uint32_t> reported;   // count on success
+};
+
+struct SimPin {
+  SimAnswer communication;
+  SimAnswer globalInstances;
+  SimAnswer instances;
+  SimAnswer interfaces;
+  SimAnswer mediums;
+  SimAnswer dataflow;
+  SimAnswer dataRanges;
+};
+
+struct SimInterface {
+  uint32_t flags = SPINT_ACTIVE;
+  std::optional<std::string> path;
+  std::optional<uint32_t> renderAlias;
+  std::optional<uint32_t> captureAlias;
+  bool opens = true;
+  bool registryKey = true;
+  std::optional<SimBytes> friendlyName;
+  std::optional<SimAnswer> pinTypes;  // default: the number of pins
+  std::vector<SimPin> pins;
+};
+
+struct SimDevice {
+  uint32_t devInst = 0;
+  std::optional<SimBytes> description;
+  std::optional<SimBytes> hardwareIds;
+  std::optional<SimBytes> busNumber;
+  std::optional<SimBytes> manufacturer;
+  std::optional<SimBytes> service;
+  std::vector<SimInterface> interfaces;
+};
+
+struct SimMachine {
+  bool deviceSet = true;
+  std::optional<std::string> moduleFileName;
+  uint32_t reportCreateFailures = 0;
+  std::vector<SimDevice> devices;
+};
+
+// A KSDATARANGE_AUDIO as the machine file describes it.
+struct SimDataRange {
+  GUID major = KSDATAFORMAT_TYPE_AUDIO;
+  GUID sub = KSDATAFORMAT_SUBTYPE_PCM;
+  GUID specifier = KSDATAFORMAT_SPECIFIER_WAVEFORMATEX;
+  uint32_t formatSize = 88;
+  uint32_t maxChannels = 0;
+  uint32_t minBits = 0;
+  uint32_t maxBits = 0;
+  uint32_t minRate = 0;
+  uint32_t maxRate = 0;
+};
+
+// Builders, shared by the machine-file loader and the tests.
+SimBytes SimString(const std::string& text);  // text and its NUL
+SimBytes SimMulti(const std::vector<std::string>& strings);
+SimBytes SimU32Bytes(uint32_t value);
+SimAnswer SimAbsent();
+SimAnswer SimPending();
+SimAnswer SimAnswerBytes(const SimBytes& bytes);
+SimAnswer SimU32(uint32_t value);
+SimAnswer SimU32s(const std::vector<uint32_t>& values);
+SimBytes SimIdentifier(const GUID& set, uint32_t id, uint32_t flags);
+SimBytes SimDataRangeBytes(const SimDataRange& range);
+// A KSMULTIPLE_ITEM: header (Size, Count), then the items back to back.
+SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count = {},
+                  std::optional<uint32_t> size = {});
+SimPin SimDefaultPin();
+SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
+
+// One platform call as the machine saw it.
+struct SimCall {
+  std::string op;
+  uintptr_t handle = 0;
+  uint32_t a = 0;  // DeviceIoControl: property id; enumerations: index
+  uint32_t b = 0;  // DeviceIoControl: pin id
+  uint32_t c = 0;  // DeviceIoControl: input length
+  uint32_t d = 0;  // DeviceIoControl: output length
+};
+
+struct SimHeapStats {
+  uint64_t allocations = 0;
+  uint64_t frees = 0;
+  uint64_t refused = 0;
+};
+
+// The simulated heap refuses single blocks above this size, as a machine
+// without that much memory would.
+constexpr size_t kSimHeapLimit = 64u << 20;
+
+// Starts playing machine. Files the program creates land under outDir: on
+// disk when writeFiles is set, and always in memory (SimFileBytes).
+void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles);
+// Ends the run: anything still open, outstanding or allocated is misuse.
+void SimFinish();
+// Writes by the platform into [begin, end) must stay inside it.
+void SimGuardRegion(const void* begin, const void* end);
+
+const std::vector<std::string>& SimMisuse();
+const std::vector<SimCall>& SimCalls();
+const SimHeapStats& SimHeap();
+// The bytes written to a file (after path mapping), or nullopt.
+std::optional<std::string> SimFileBytes(const std::string& path);
+std::string SimOutDir();
+
+// Reads a machine file. False with a message naming the key on error.
+bool SimLoadMachineText(const std::string& text, SimMachine* machine, std::string* error);
+bool SimLoadMachineFile(const std::string& path, SimMachine* machine, std::string* error);
+
+}  // namespace ksr

@@ -1,0 +1,127 @@
+// Builders of simulated answers; byte layouts as the drivers deliver them.
+#include "platform/sim/sim.h"
+
+namespace ksr {
+
+namespace {
+
+void AppendU32(SimBytes* out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void AppendGuid(SimBytes* out, const GUID& guid) {
+  uint8_t bytes[16];
+  GuidToBytes(guid, bytes);
+  out->insert(out->end(), bytes, bytes + 16);
+}
+
+}  // namespace
+
+SimBytes SimString(const std::string& text) {
+  SimBytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+SimBytes SimMulti(const std::vector<std::string>& strings) {
+  SimBytes bytes;
+  for (const std::string& s : strings) {
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    bytes.push_back(0);
+  }
+  bytes.push_back(0);
+  return bytes;
+}
+
+SimBytes SimU32Bytes(uint32_t value) {
+  SimBytes bytes;
+  AppendU32(&bytes, value);
+  return bytes;
+}
+
+SimAnswer SimAbsent() { return SimAnswer(); }
+
+SimAnswer SimPending() {
+  SimAnswer answer;
+  answer.kind = SimAnswer::kPending;
+  return answer;
+}
+
+SimAnswer SimAnswerBytes(const SimBytes& bytes) {
+  SimAnswer answer;
+  answer.kind = SimAnswer::kBytes;
+  answer.bytes = bytes;
+  return answer;
+}
+
+SimAnswer SimU32(uint32_t value) { return SimAnswerBytes(SimU32Bytes(value)); }
+
+SimAnswer SimU32s(const std::vector<uint32_t>& values) {
+  SimBytes bytes;
+  for (uint32_t v : values) AppendU32(&bytes, v);
+  return SimAnswerBytes(bytes);
+}
+
+SimBytes SimIdentifier(const GUID& set, uint32_t id, uint32_t flags) {
+  SimBytes bytes;
+  AppendGuid(&bytes, set);
+  AppendU32(&bytes, id);
+  AppendU32(&bytes, flags);
+  return bytes;
+}
+
+SimBytes SimDataRangeBytes(const SimDataRange& range) {
+  SimBytes bytes;
+  AppendU32(&bytes, range.formatSize);
+  AppendU32(&bytes, 0);  // Flags
+  AppendU32(&bytes, 0);  // SampleSize
+  AppendU32(&bytes, 0);  // Reserved
+  AppendGuid(&bytes, range.major);
+  AppendGuid(&bytes, range.sub);
+  AppendGuid(&bytes, range.specifier);
+  AppendU32(&bytes, range.maxChannels);
+  AppendU32(&bytes, range.minBits);
+  AppendU32(&bytes, range.maxBits);
+  AppendU32(&bytes, range.minRate);
+  AppendU32(&bytes, range.maxRate);
+  // Sizes above 1024 stand in the field only; the item keeps its 84 bytes.
+  if (range.formatSize <= 1024) bytes.resize(range.formatSize, 0);
+  return bytes;
+}
+
+SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count,
+                  std::optional<uint32_t> size) {
+  SimBytes body;
+  for (const SimBytes& item : items) body.insert(body.end(), item.begin(), item.end());
+  SimBytes bytes;
+  AppendU32(&bytes, size.value_or(static_cast<uint32_t>(8 + body.size())));
+  AppendU32(&bytes, count.value_or(static_cast<uint32_t>(items.size())));
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  return SimAnswerBytes(bytes);
+}
+
+SimPin SimDefaultPin() {
+  SimPin pin;
+  pin.communication = SimU32(1);
+  pin.globalInstances = SimU32s({1, 0});
+  pin.instances = SimAbsent();
+  pin.interfaces = SimList({SimIdentifier(KSINTERFACESETID_Standard, 0, 0)});
+  pin.mediums = SimList({SimIdentifier(KSMEDIUMSETID_Standard, 0, 0)});
+  pin.dataflow = SimU32(1);
+  pin.dataRanges = SimList({});
+  return pin;
+}
+
+SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {
+  SimPin pin = SimDefaultPin();
+  SimDataRange range;
+  range.maxChannels = channels;
+  range.minBits = bits;
+  range.maxBits = bits;
+  range.minRate = minRate;
+  range.maxRate = maxRate;
+  pin.dataRanges = SimList({SimDataRangeBytes(range)});
+  return pin;
+}
+
+}  // namespace ksr

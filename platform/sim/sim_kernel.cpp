@@ -1,0 +1,239 @@
+// Simulated process, file, event and heap operations.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_world.h"
+
+namespace ksr {
+
+namespace {
+
+const uintptr_t kProcessHeap = 0x0F00;
+
+std::string ModuleFileName() {
+  SimWorld& world = World();
+  if (world.machine.moduleFileName) return *world.machine.moduleFileName;
+  return world.outDir + "/ksreport.exe";
+}
+
+// Files the program creates land in the run's folder: a path under it
+// stays, any other path keeps its last component only.
+std::string MapIntoOutDir(const std::string& path) {
+  const std::string& dir = World().outDir;
+  if (path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 &&
+      (path[dir.size()] == '/' || path[dir.size()] == '\\')) {
+    return path;
+  }
+  size_t cut = path.find_last_of("/\\");
+  return dir + "/" + (cut == std::string::npos ? path : path.substr(cut + 1));
+}
+
+HANDLE CreateReportFile(LPCSTR fileName) {
+  SimWorld& world = World();
+  if (world.reportCreates++ < world.machine.reportCreateFailures) {
+    SimSetLastError(5);  // ERROR_ACCESS_DENIED
+    return INVALID_HANDLE_VALUE;
+  }
+  SimHandle file;
+  file.kind = SimKind::kFile;
+  file.path = MapIntoOutDir(fileName);
+  world.files[file.path].clear();  // CREATE_ALWAYS truncates
+  if (world.writeFiles) {
+    file.disk = std::fopen(file.path.c_str(), "wb");
+    if (file.disk == nullptr) {
+      SimSetLastError(5);
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  return SimNewHandle(file);
+}
+
+HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
+  SimWorld& world = World();
+  for (size_t d = 0; d < world.machine.devices.size(); ++d) {
+    auto& interfaces = world.machine.devices[d].interfaces;
+    for (size_t i = 0; i < interfaces.size(); ++i) {
+      if (!interfaces[i].path || *interfaces[i].path != fileName) continue;
+      if (!interfaces[i].opens) break;
+      if ((flags & FILE_FLAG_OVERLAPPED) == 0) {
+        SimFlag("CreateFileA: filter opened without FILE_FLAG_OVERLAPPED");
+      }
+      SimHandle filter;
+      filter.kind = SimKind::kFilter;
+      filter.device = static_cast<int>(d);
+      filter.iface = static_cast<int>(i);
+      return SimNewHandle(filter);
+    }
+  }
+  SimSetLastError(3);  // ERROR_PATH_NOT_FOUND
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  SimLog("GetModuleFileNameA", reinterpret_cast<uintptr_t>(module), size);
+  if (module != nullptr || size == 0) {
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string name = ModuleFileName();
+  SimCheckWrite(fileName, size, "GetModuleFileNameA");
+  // A name that does not fit is cut and terminated; the count is the
+  // buffer's size, as on current Windows.
+  if (name.size() + 1 > size) {
+    std::memcpy(fileName, name.data(), size - 1);
+    fileName[size - 1] = '\0';
+    SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(fileName, name.c_str(), name.size() + 1);
+  return static_cast<DWORD>(name.size());
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile) {
+  (void)securityAttributes;
+  (void)templateFile;
+  SimLog("CreateFileA", 0, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+  if (fileName == nullptr) {
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (creationDisposition == CREATE_ALWAYS) return CreateReportFile(fileName);
+  if (creationDisposition == OPEN_EXISTING) return OpenFilter(fileName, flagsAndAttributes);
+  SimFlag("CreateFileA: unexpected creation disposition " + std::to_string(creationDisposition));
+  return INVALID_HANDLE_VALUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+               LPOVERLAPPED overlapped) {
+  SimLog("WriteFile", reinterpret_cast<uintptr_t>(file), bytesToWrite);
+  SimHandle* h = SimUse(file, SimKind::kFile, "WriteFile");
+  if (h == nullptr) return FALSE;
+  if (overlapped != nullptr) SimFlag("WriteFile: report written with an OVERLAPPED");
+  const char* bytes = static_cast<const char*>(buffer);
+  World().files[h->path].append(bytes, bytesToWrite);
+  if (h->disk != nullptr) {
+    std::fwrite(bytes, 1, bytesToWrite, h->disk);
+    std::fflush(h->disk);
+  }
+  if (bytesWritten != nullptr) *bytesWritten = bytesToWrite;
+  return TRUE;
+}
+
+int lstrlen(LPCSTR text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
+
+HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL initialState,
+                    LPCSTR name) {
+  (void)eventAttributes;
+  SimLog("CreateEventA", 0, static_cast<uint32_t>(manualReset), static_cast<uint32_t>(initialState));
+  if (manualReset || name != nullptr) SimFlag("CreateEventA: expected an unnamed auto-reset event");
+  SimHandle event;
+  event.kind = SimKind::kEvent;
+  event.signalled = initialState != FALSE;
+  return SimNewHandle(event);
+}
+
+BOOL SetEvent(HANDLE event) {
+  SimLog("SetEvent", reinterpret_cast<uintptr_t>(event));
+  SimHandle* h = SimUse(event, SimKind::kEvent, "SetEvent");
+  if (h == nullptr) return FALSE;
+  h->signalled = true;
+  h->setByProgram = true;
+  return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  SimLog("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), milliseconds);
+  SimHandle* h = SimUse(handle, SimKind::kEvent, "WaitForSingleObject");
+  if (h == nullptr) return WAIT_FAILED;
+  if (h->signalled) {
+    h->signalled = false;  // auto-reset
+    return WAIT_OBJECT_0;
+  }
+  if (milliseconds == INFINITE) {
+    SimFlag("WaitForSingleObject: waits forever on an event that nothing will signal");
+    return WAIT_FAILED;
+  }
+  return 0x102;  // WAIT_TIMEOUT
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  SimLog("CloseHandle", reinterpret_cast<uintptr_t>(handle));
+  SimWorld& world = World();
+  auto it = world.handles.find(reinterpret_cast<uintptr_t>(handle));
+  if (it == world.handles.end() || !it->second.open) {
+    SimFlag("CloseHandle: " + SimHex(reinterpret_cast<uintptr_t>(handle)) +
+            (it == world.handles.end() ? " is not a handle" : " closed twice"));
+    SimSetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  SimHandle& h = it->second;
+  if (h.kind == SimKind::kKey || h.kind == SimKind::kDeviceSet) {
+    SimFlag("CloseHandle: " + SimHex(it->first) + " is not closed with CloseHandle");
+    return FALSE;
+  }
+  if (world.outstanding &&
+      (world.outstanding->event == it->first || world.outstanding->filter == it->first)) {
+    SimFlag("CloseHandle: " + SimHex(it->first) + " closed while its request is outstanding");
+  }
+  if (h.disk != nullptr) {
+    std::fclose(h.disk);
+    h.disk = nullptr;
+  }
+  h.open = false;
+  return TRUE;
+}
+
+DWORD GetLastError() { return World().lastError; }
+
+HANDLE GetProcessHeap() { return reinterpret_cast<HANDLE>(kProcessHeap); }
+
+LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
+  SimWorld& world = World();
+  SimLog("HeapAlloc", reinterpret_cast<uintptr_t>(heap), static_cast<uint32_t>(bytes), flags);
+  if (reinterpret_cast<uintptr_t>(heap) != kProcessHeap) SimFlag("HeapAlloc: not the process heap");
+  if (bytes > kSimHeapLimit) {
+    ++world.heap.refused;
+    return nullptr;
+  }
+  void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
+  if (block == nullptr) return nullptr;
+  if ((flags & HEAP_ZERO_MEMORY) == 0) std::memset(block, 0xCD, bytes);
+  world.heapBlocks[block] = bytes;
+  ++world.heap.allocations;
+  SimGuardRegion(block, static_cast<uint8_t*>(block) + bytes);
+  return block;
+}
+
+BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
+  (void)flags;
+  SimWorld& world = World();
+  SimLog("HeapFree", reinterpret_cast<uintptr_t>(heap));
+  auto it = world.heapBlocks.find(block);
+  if (it == world.heapBlocks.end()) {
+    SimFlag("HeapFree: block that is not allocated");
+    return FALSE;
+  }
+  const uint8_t* begin = static_cast<uint8_t*>(block);
+  if (world.outstanding && world.outstanding->output >= block &&
+      static_cast<const uint8_t*>(world.outstanding->output) < begin + it->second) {
+    SimFlag("HeapFree: output buffer freed while its request is outstanding");
+  }
+  auto& guards = world.guards;
+  for (size_t i = 0; i < guards.size(); ++i) {
+    if (guards[i].first == begin) {
+      guards.erase(guards.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  }
+  std::free(block);
+  world.heapBlocks.erase(it);
+  ++world.heap.frees;
+  return TRUE;
+}
+
+}  // namespace ksr

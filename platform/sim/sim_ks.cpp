@@ -1,0 +1,146 @@
+// Simulated kernel-streaming drivers: pin-property GET requests answered
+// from the machine, with the platform's delivery rule for overlapped
+// device control.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_world.h"
+
+namespace ksr {
+
+namespace {
+
+constexpr ULONG_PTR kStatusPending = 0x103;
+constexpr ULONG_PTR kStatusCancelled = 0xC0000120;
+
+const SimAnswer* PinAnswer(const SimPin& pin, uint32_t propertyId) {
+  switch (propertyId) {
+    case KSPROPERTY_PIN_CINSTANCES: return &pin.instances;
+    case KSPROPERTY_PIN_DATAFLOW: return &pin.dataflow;
+    case KSPROPERTY_PIN_DATARANGES: return &pin.dataRanges;
+    case KSPROPERTY_PIN_INTERFACES: return &pin.interfaces;
+    case KSPROPERTY_PIN_MEDIUMS: return &pin.mediums;
+    case KSPROPERTY_PIN_COMMUNICATION: return &pin.communication;
+    case KSPROPERTY_PIN_GLOBALCINSTANCES: return &pin.globalInstances;
+    default: return nullptr;
+  }
+}
+
+// The filter's answer for one property of one pin; null when absent.
+SimAnswer FilterAnswer(const SimInterface& iface, uint32_t propertyId, uint32_t pinId) {
+  if (propertyId == KSPROPERTY_PIN_CTYPES) {
+    if (iface.pinTypes) return *iface.pinTypes;
+    return SimU32(static_cast<uint32_t>(iface.pins.size()));
+  }
+  if (pinId >= iface.pins.size()) return SimAbsent();
+  const SimAnswer* answer = PinAnswer(iface.pins[pinId], propertyId);
+  return answer != nullptr ? *answer : SimAbsent();
+}
+
+uint32_t U32At(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// A pin-property GET: 32 bytes, the pin property set, the GET flag.
+bool PinPropertyRequest(const void* input, DWORD inputLength) {
+  if (input == nullptr || inputLength != 32) return false;
+  const uint8_t* block = static_cast<const uint8_t*>(input);
+  return GuidEqualsBytes(KSPROPSETID_Pin, block) && U32At(block + 20) == KSPROPERTY_TYPE_GET;
+}
+
+void Signal(uintptr_t event) {
+  auto& handles = World().handles;
+  auto it = handles.find(event);
+  if (it != handles.end()) it->second.signalled = true;
+}
+
+}  // namespace
+
+BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
+                     LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
+                     LPOVERLAPPED overlapped) {
+  const char* op = "DeviceIoControl";
+  SimWorld& world = World();
+  const uint8_t* block = static_cast<const uint8_t*>(inBuffer);
+  bool pinRequest = PinPropertyRequest(inBuffer, inBufferSize);
+  uint32_t propertyId = pinRequest ? U32At(block + 16) : 0;
+  uint32_t pinId = pinRequest ? U32At(block + 24) : 0;
+  SimLog(op, reinterpret_cast<uintptr_t>(device), propertyId, pinId, inBufferSize, outBufferSize);
+  SimHandle* filter = SimUse(device, SimKind::kFilter, op);
+  if (filter == nullptr) {
+    SimSetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (ioControlCode != IOCTL_KS_PROPERTY || !pinRequest) {
+    SimFlag("DeviceIoControl: request is not a 32-byte pin-property GET");
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (world.outstanding) SimFlag("DeviceIoControl: sent while another request is outstanding");
+  uintptr_t event = overlapped != nullptr ? reinterpret_cast<uintptr_t>(overlapped->hEvent) & ~static_cast<uintptr_t>(1) : 0;
+  SimHandle* eventHandle = overlapped != nullptr ? SimUse(reinterpret_cast<HANDLE>(event), SimKind::kEvent, op) : nullptr;
+  if (eventHandle == nullptr) {
+    SimFlag("DeviceIoControl: overlapped filter request without an OVERLAPPED event");
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  eventHandle->usedInRequest = true;
+  overlapped->Internal = kStatusPending;
+  SimAnswer answer = FilterAnswer(world.machine.devices[static_cast<size_t>(filter->device)]
+                                      .interfaces[static_cast<size_t>(filter->iface)],
+                                  propertyId, pinId);
+  if (answer.kind == SimAnswer::kAbsent) {
+    SimSetLastError(ERROR_NOT_FOUND);
+    return FALSE;
+  }
+  if (answer.kind == SimAnswer::kPending) {
+    SimRequest request;
+    request.filter = reinterpret_cast<uintptr_t>(device);
+    request.event = event;
+    request.overlapped = overlapped;
+    request.count = bytesReturned;
+    request.output = outBuffer;
+    request.outputLength = outBufferSize;
+    world.outstanding = request;
+    SimSetLastError(ERROR_IO_PENDING);
+    return FALSE;
+  }
+  uint32_t length = static_cast<uint32_t>(answer.bytes.size());
+  if (outBufferSize == 0 || outBufferSize < length || outBuffer == nullptr) {
+    uint32_t needed = outBufferSize == 0 ? answer.sizeQuery.value_or(length) : length;
+    if (bytesReturned != nullptr) *bytesReturned = needed;
+    overlapped->Internal = 0x80000005;  // STATUS_BUFFER_OVERFLOW, a warning
+    overlapped->InternalHigh = needed;
+    Signal(event);
+    SimSetLastError(ERROR_MORE_DATA);
+    return FALSE;
+  }
+  SimCheckWrite(outBuffer, outBufferSize, op);
+  if (length != 0) std::memcpy(outBuffer, answer.bytes.data(), length);
+  uint32_t count = answer.reported.value_or(length);
+  if (bytesReturned != nullptr) *bytesReturned = count;
+  overlapped->Internal = 0;
+  overlapped->InternalHigh = count;
+  Signal(event);
+  return TRUE;
+}
+
+BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
+  SimWorld& world = World();
+  SimLog("CancelIoEx", reinterpret_cast<uintptr_t>(file));
+  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr) return FALSE;
+  if (!world.outstanding || world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
+      (overlapped != nullptr && world.outstanding->overlapped != overlapped)) {
+    SimSetLastError(ERROR_NOT_FOUND);
+    return FALSE;
+  }
+  SimRequest request = *world.outstanding;
+  world.outstanding.reset();
+  request.overlapped->Internal = kStatusCancelled;
+  request.overlapped->InternalHigh = 0;
+  Signal(request.event);
+  return TRUE;
+}
+
+}  // namespace ksr

@@ -1,0 +1,262 @@
+// Simulated device installation and registry: the machine's devices, their
+// properties, audio interfaces, aliases and interface keys.
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_world.h"
+
+namespace ksr {
+
+namespace {
+
+// The setup class that devices report; its value is never examined.
+constexpr GUID kMediaClass = {0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+
+const std::optional<SimBytes>* DeviceProperty(const SimDevice& device, DWORD property,
+                                              DWORD* type) {
+  switch (property) {
+    case SPDRP_DEVICEDESC: *type = REG_SZ; return &device.description;
+    case SPDRP_HARDWAREID: *type = REG_MULTI_SZ; return &device.hardwareIds;
+    case SPDRP_BUSNUMBER: *type = REG_DWORD; return &device.busNumber;
+    case SPDRP_MFG: *type = REG_SZ; return &device.manufacturer;
+    case SPDRP_SERVICE: *type = REG_SZ; return &device.service;
+    default: return nullptr;
+  }
+}
+
+SimInterface& InterfaceAt(int device, int iface) {
+  return World().machine.devices[static_cast<size_t>(device)].interfaces[static_cast<size_t>(iface)];
+}
+
+bool SameText(const char* a, const char* b) {
+  for (; *a != 0 && *b != 0; ++a, ++b) {
+    char x = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a + 32) : *a;
+    char y = *b >= 'A' && *b <= 'Z' ? static_cast<char>(*b + 32) : *b;
+    if (x != y) return false;
+  }
+  return *a == *b;
+}
+
+}  // namespace
+
+HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
+  SimLog("SetupDiGetClassDevsA", 0, flags);
+  (void)parent;
+  SimWorld& world = World();
+  if (!world.machine.deviceSet) {
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (classGuid == nullptr || !GuidEqual(*classGuid, KSCATEGORY_AUDIO) || enumerator != nullptr ||
+      flags != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {
+    SimFlag("SetupDiGetClassDevsA: expected the present audio interface class");
+  }
+  SimHandle set;
+  set.kind = SimKind::kDeviceSet;
+  return SimNewHandle(set);
+}
+
+BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfoData) {
+  SimLog("SetupDiEnumDeviceInfo", reinterpret_cast<uintptr_t>(set), memberIndex);
+  SimCheckNothingOpen("SetupDiEnumDeviceInfo");
+  if (SimUse(set, SimKind::kDeviceSet, "SetupDiEnumDeviceInfo") == nullptr) return FALSE;
+  if (!SimCheckCbSize(deviceInfoData->cbSize, sizeof(SP_DEVINFO_DATA), "SP_DEVINFO_DATA",
+                      "SetupDiEnumDeviceInfo")) {
+    return FALSE;
+  }
+  auto& devices = World().machine.devices;
+  if (memberIndex >= devices.size()) {
+    SimSetLastError(ERROR_NO_MORE_ITEMS);
+    return FALSE;
+  }
+  deviceInfoData->ClassGuid = kMediaClass;
+  deviceInfoData->DevInst = devices[memberIndex].devInst;
+  deviceInfoData->Reserved = memberIndex + 1;
+  return TRUE;
+}
+
+BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                                       DWORD property, LPDWORD propertyRegDataType,
+                                       LPBYTE propertyBuffer, DWORD propertyBufferSize,
+                                       LPDWORD requiredSize) {
+  SimLog("SetupDiGetDeviceRegistryPropertyA", reinterpret_cast<uintptr_t>(set), property,
+         propertyBufferSize);
+  const char* op = "SetupDiGetDeviceRegistryPropertyA";
+  if (SimUse(set, SimKind::kDeviceSet, op) == nullptr) return FALSE;
+  SimDevice* device = SimDeviceOf(deviceInfoData, op);
+  if (device == nullptr) return FALSE;
+  DWORD type = 0;
+  const std::optional<SimBytes>* value = DeviceProperty(*device, property, &type);
+  if (value == nullptr || !value->has_value()) {
+    SimSetLastError(13);  // ERROR_INVALID_DATA: the device lacks the property
+    return FALSE;
+  }
+  const SimBytes& bytes = **value;
+  if (requiredSize != nullptr) *requiredSize = static_cast<DWORD>(bytes.size());
+  if (propertyRegDataType != nullptr) *propertyRegDataType = type;
+  // A value that does not fit writes nothing.
+  if (bytes.size() > propertyBufferSize || propertyBuffer == nullptr) {
+    SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  SimCheckWrite(propertyBuffer, propertyBufferSize, op);
+  if (!bytes.empty()) std::memcpy(propertyBuffer, bytes.data(), bytes.size());
+  return TRUE;
+}
+
+BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) {
+  SimLog("SetupDiDestroyDeviceInfoList", reinterpret_cast<uintptr_t>(set));
+  SimHandle* h = SimUse(set, SimKind::kDeviceSet, "SetupDiDestroyDeviceInfoList");
+  if (h == nullptr) return FALSE;
+  h->open = false;
+  return TRUE;
+}
+
+BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                                 const GUID* interfaceClassGuid, DWORD memberIndex,
+                                 SP_DEVICE_INTERFACE_DATA* deviceInterfaceData) {
+  const char* op = "SetupDiEnumDeviceInterfaces";
+  SimLog(op, reinterpret_cast<uintptr_t>(set), memberIndex);
+  SimCheckNothingOpen(op);
+  if (SimUse(set, SimKind::kDeviceSet, op) == nullptr) return FALSE;
+  if (!SimCheckCbSize(deviceInterfaceData->cbSize, sizeof(SP_DEVICE_INTERFACE_DATA),
+                      "SP_DEVICE_INTERFACE_DATA", op)) {
+    return FALSE;
+  }
+  SimDevice* device = SimDeviceOf(deviceInfoData, op);
+  if (device == nullptr) return FALSE;
+  if (interfaceClassGuid == nullptr || !GuidEqual(*interfaceClassGuid, KSCATEGORY_AUDIO) ||
+      memberIndex >= device->interfaces.size()) {
+    SimSetLastError(ERROR_NO_MORE_ITEMS);
+    return FALSE;
+  }
+  deviceInterfaceData->InterfaceClassGuid = KSCATEGORY_AUDIO;
+  deviceInterfaceData->Flags = device->interfaces[memberIndex].flags;
+  deviceInterfaceData->Reserved = ((deviceInfoData->Reserved - 1) << 16 | memberIndex) + 1;
+  return TRUE;
+}
+
+BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detailData,
+                                      DWORD detailDataSize, LPDWORD requiredSize,
+                                      SP_DEVINFO_DATA* deviceInfoData) {
+  const char* op = "SetupDiGetDeviceInterfaceDetailA";
+  SimLog(op, reinterpret_cast<uintptr_t>(set), detailDataSize);
+  (void)deviceInfoData;
+  int d = 0;
+  int i = 0;
+  if (SimUse(set, SimKind::kDeviceSet, op) == nullptr ||
+      !SimInterfaceOf(deviceInterfaceData, op, &d, &i)) {
+    return FALSE;
+  }
+  if (detailData != nullptr &&
+      !SimCheckCbSize(detailData->cbSize, sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A),
+                      "SP_DEVICE_INTERFACE_DETAIL_DATA_A", op)) {
+    return FALSE;
+  }
+  const std::optional<std::string>& path = InterfaceAt(d, i).path;
+  if (!path) {
+    SimSetLastError(ERROR_NOT_FOUND);
+    return FALSE;
+  }
+  size_t needed = kDetailPathOffset + path->size() + 1;
+  if (requiredSize != nullptr) *requiredSize = static_cast<DWORD>(needed);
+  if (detailData == nullptr || needed > detailDataSize) {
+    SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  SimCheckWrite(detailData, detailDataSize, op);
+  std::memcpy(reinterpret_cast<char*>(detailData) + kDetailPathOffset, path->c_str(),
+              path->size() + 1);
+  return TRUE;
+}
+
+BOOL SetupDiGetDeviceInterfaceAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                    const GUID* aliasInterfaceClassGuid,
+                                    SP_DEVICE_INTERFACE_DATA* aliasDeviceInterfaceData) {
+  const char* op = "SetupDiGetDeviceInterfaceAlias";
+  SimLog(op, reinterpret_cast<uintptr_t>(set));
+  int d = 0;
+  int i = 0;
+  if (SimUse(set, SimKind::kDeviceSet, op) == nullptr ||
+      !SimInterfaceOf(deviceInterfaceData, op, &d, &i)) {
+    return FALSE;
+  }
+  if (!SimCheckCbSize(aliasDeviceInterfaceData->cbSize, sizeof(SP_DEVICE_INTERFACE_DATA),
+                      "SP_DEVICE_INTERFACE_DATA", op)) {
+    return FALSE;
+  }
+  const SimInterface& iface = InterfaceAt(d, i);
+  const std::optional<uint32_t>* alias = nullptr;
+  if (aliasInterfaceClassGuid != nullptr && GuidEqual(*aliasInterfaceClassGuid, KSCATEGORY_RENDER)) {
+    alias = &iface.renderAlias;
+  } else if (aliasInterfaceClassGuid != nullptr &&
+             GuidEqual(*aliasInterfaceClassGuid, KSCATEGORY_CAPTURE)) {
+    alias = &iface.captureAlias;
+  }
+  if (alias == nullptr || !alias->has_value()) {
+    SimSetLastError(ERROR_NO_MORE_ITEMS);
+    return FALSE;
+  }
+  aliasDeviceInterfaceData->InterfaceClassGuid = *aliasInterfaceClassGuid;
+  aliasDeviceInterfaceData->Flags = **alias;
+  aliasDeviceInterfaceData->Reserved = deviceInterfaceData->Reserved;
+  return TRUE;
+}
+
+HKEY SetupDiOpenDeviceInterfaceRegKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                      DWORD reserved, REGSAM samDesired) {
+  const char* op = "SetupDiOpenDeviceInterfaceRegKey";
+  SimLog(op, reinterpret_cast<uintptr_t>(set), reserved, samDesired);
+  int d = 0;
+  int i = 0;
+  if (SimUse(set, SimKind::kDeviceSet, op) == nullptr ||
+      !SimInterfaceOf(deviceInterfaceData, op, &d, &i)) {
+    return INVALID_HANDLE_VALUE;
+  }
+  if (!InterfaceAt(d, i).registryKey) {
+    SimSetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  SimHandle key;
+  key.kind = SimKind::kKey;
+  key.device = d;
+  key.iface = i;
+  return SimNewHandle(key);
+}
+
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD dataSize) {
+  const char* op = "RegQueryValueExA";
+  SimLog(op, reinterpret_cast<uintptr_t>(key), dataSize != nullptr ? *dataSize : 0);
+  SimHandle* h = SimUse(key, SimKind::kKey, op);
+  if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+  if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  const std::optional<SimBytes>& name = InterfaceAt(h->device, h->iface).friendlyName;
+  if (valueName == nullptr || !SameText(valueName, "FriendlyName") || !name) {
+    return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+  }
+  if (type != nullptr) *type = REG_SZ;
+  if (dataSize == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  DWORD room = *dataSize;
+  *dataSize = static_cast<DWORD>(name->size());
+  if (data == nullptr) return static_cast<LONG>(ERROR_SUCCESS);
+  SimCheckWrite(data, room, op);
+  if (name->size() > room) {
+    // A careless stack fills the whole buffer and leaves no NUL.
+    std::memset(data, 0x41, room);
+    return static_cast<LONG>(ERROR_MORE_DATA);
+  }
+  if (!name->empty()) std::memcpy(data, name->data(), name->size());
+  return static_cast<LONG>(ERROR_SUCCESS);
+}
+
+LONG RegCloseKey(HKEY key) {
+  SimLog("RegCloseKey", reinterpret_cast<uintptr_t>(key));
+  SimHandle* h = SimUse(key, SimKind::kKey, "RegCloseKey");
+  if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+  h->open = false;
+  return static_cast<LONG>(ERROR_SUCCESS);
+}
+
+}  // namespace ksr

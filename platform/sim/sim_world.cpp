@@ -1,0 +1,177 @@
+#include "platform/sim/sim_world.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace ksr {
+
+SimWorld& World() {
+  static SimWorld world;
+  return world;
+}
+
+void SimLog(const char* op, uintptr_t handle, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  SimCall call;
+  call.op = op;
+  call.handle = handle;
+  call.a = a;
+  call.b = b;
+  call.c = c;
+  call.d = d;
+  World().calls.push_back(call);
+}
+
+void SimFlag(const std::string& what) { World().misuse.push_back(what); }
+
+std::string SimHex(uintptr_t value) {
+  std::ostringstream out;
+  out << "0x" << std::hex << value;
+  return out.str();
+}
+
+void SimSetLastError(DWORD error) { World().lastError = error; }
+
+HANDLE SimNewHandle(const SimHandle& handle) {
+  SimWorld& world = World();
+  uintptr_t value = world.nextHandle;
+  // Multiples of 8: the low bits stay free, as on Windows, for tags.
+  world.nextHandle += 8;
+  world.handles[value] = handle;
+  return reinterpret_cast<HANDLE>(value);
+}
+
+static const char* KindName(SimKind kind) {
+  switch (kind) {
+    case SimKind::kFile: return "file";
+    case SimKind::kEvent: return "event";
+    case SimKind::kFilter: return "filter";
+    case SimKind::kKey: return "registry key";
+    case SimKind::kDeviceSet: return "device set";
+  }
+  return "handle";
+}
+
+SimHandle* SimUse(const void* handle, SimKind kind, const char* op) {
+  SimWorld& world = World();
+  auto it = world.handles.find(reinterpret_cast<uintptr_t>(handle));
+  if (it == world.handles.end()) {
+    SimFlag(std::string(op) + ": unknown " + KindName(kind) + " " +
+            SimHex(reinterpret_cast<uintptr_t>(handle)));
+    return nullptr;
+  }
+  if (it->second.kind != kind) {
+    SimFlag(std::string(op) + ": " + KindName(it->second.kind) + " " + SimHex(it->first) +
+            " used as a " + KindName(kind));
+    return nullptr;
+  }
+  if (!it->second.open) {
+    SimFlag(std::string(op) + ": " + KindName(kind) + " " + SimHex(it->first) +
+            " used after it was released");
+    return nullptr;
+  }
+  return &it->second;
+}
+
+void SimCheckWrite(const void* p, size_t length, const char* op) {
+  const uint8_t* begin = static_cast<const uint8_t*>(p);
+  for (const auto& guard : World().guards) {
+    bool starts = begin >= guard.first && begin < guard.second;
+    if (starts && length > static_cast<size_t>(guard.second - begin)) {
+      SimFlag(std::string(op) + ": buffer of " + std::to_string(length) +
+              " bytes runs past the end of its memory");
+    }
+  }
+}
+
+void SimCheckNothingOpen(const char* op) {
+  for (const auto& entry : World().handles) {
+    const SimHandle& h = entry.second;
+    if (h.open && (h.kind == SimKind::kFilter || h.kind == SimKind::kKey)) {
+      SimFlag(std::string(op) + ": " + KindName(h.kind) + " " + SimHex(entry.first) +
+              " still open when the next item is enumerated");
+    }
+  }
+}
+
+bool SimCheckCbSize(DWORD cbSize, size_t expected, const char* record, const char* op) {
+  if (cbSize == expected) return true;
+  SimFlag(std::string(op) + ": wrong cbSize " + std::to_string(cbSize) + " for " + record +
+          " (the platform wants " + std::to_string(expected) + ")");
+  SimSetLastError(ERROR_INVALID_USER_BUFFER);
+  return false;
+}
+
+void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles) {
+  SimWorld& world = World();
+  for (auto& entry : world.handles) {
+    if (entry.second.disk != nullptr) std::fclose(entry.second.disk);
+  }
+  for (auto& block : world.heapBlocks) std::free(block.first);
+  world = SimWorld();
+  world.machine = machine;
+  world.outDir = outDir;
+  world.writeFiles = writeFiles;
+}
+
+void SimFinish() {
+  SimWorld& world = World();
+  if (world.outstanding) SimFlag("end of run: a request is still outstanding");
+  for (auto& entry : world.handles) {
+    SimHandle& h = entry.second;
+    if (h.disk != nullptr) {
+      std::fclose(h.disk);
+      h.disk = nullptr;
+    }
+    if (!h.open) continue;
+    // The report file and its write lock stay open until the process ends.
+    bool kept = h.kind == SimKind::kFile ||
+                (h.kind == SimKind::kEvent && h.setByProgram && !h.usedInRequest);
+    if (!kept) SimFlag(std::string("end of run: ") + KindName(h.kind) + " " + SimHex(entry.first) + " not released");
+  }
+  for (const auto& block : world.heapBlocks) {
+    SimFlag("end of run: heap block of " + std::to_string(block.second) + " bytes not freed");
+  }
+}
+
+void SimGuardRegion(const void* begin, const void* end) {
+  World().guards.emplace_back(static_cast<const uint8_t*>(begin), static_cast<const uint8_t*>(end));
+}
+
+const std::vector<std::string>& SimMisuse() { return World().misuse; }
+const std::vector<SimCall>& SimCalls() { return World().calls; }
+const SimHeapStats& SimHeap() { return World().heap; }
+std::string SimOutDir() { return World().outDir; }
+
+std::optional<std::string> SimFileBytes(const std::string& path) {
+  const auto& files = World().files;
+  auto it = files.find(path);
+  if (it == files.end()) return std::nullopt;
+  return it->second;
+}
+
+SimDevice* SimDeviceOf(const SP_DEVINFO_DATA* data, const char* op) {
+  auto& devices = World().machine.devices;
+  if (data == nullptr || data->Reserved == 0 || data->Reserved > devices.size()) {
+    SimFlag(std::string(op) + ": device data that the enumeration did not deliver");
+    return nullptr;
+  }
+  return &devices[data->Reserved - 1];
+}
+
+bool SimInterfaceOf(const SP_DEVICE_INTERFACE_DATA* data, const char* op, int* device, int* iface) {
+  auto& devices = World().machine.devices;
+  if (data != nullptr && data->Reserved != 0) {
+    uintptr_t code = data->Reserved - 1;
+    size_t d = code >> 16;
+    size_t i = code & 0xFFFF;
+    if (d < devices.size() && i < devices[d].interfaces.size()) {
+      *device = static_cast<int>(d);
+      *iface = static_cast<int>(i);
+      return true;
+    }
+  }
+  SimFlag(std::string(op) + ": interface data that the enumeration did not deliver");
+  return false;
+}
+
+}  // namespace ksr

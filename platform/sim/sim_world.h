@@ -1,0 +1,77 @@
+// The simulated machine's running state, shared by the files that play the
+// platform calls. Not for the logic, which sees only platform/platform.h.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim.h"
+
+namespace ksr {
+
+enum class SimKind { kFile, kEvent, kFilter, kKey, kDeviceSet };
+
+struct SimHandle {
+  SimKind kind = SimKind::kFile;
+  bool open = true;
+  bool signalled = false;      // events
+  bool setByProgram = false;   // events: signalled by SetEvent (the write lock)
+  bool usedInRequest = false;  // events: carried by an OVERLAPPED
+  int device = -1;             // filters, keys
+  int iface = -1;
+  std::string path;            // files
+  std::FILE* disk = nullptr;   // files written through to disk
+};
+
+struct SimRequest {
+  uintptr_t filter = 0;
+  uintptr_t event = 0;
+  OVERLAPPED* overlapped = nullptr;
+  DWORD* count = nullptr;
+  void* output = nullptr;
+  DWORD outputLength = 0;
+};
+
+struct SimWorld {
+  SimMachine machine;
+  std::string outDir;
+  bool writeFiles = false;
+  std::map<uintptr_t, SimHandle> handles;
+  uintptr_t nextHandle = 0x1000;
+  std::vector<SimCall> calls;
+  std::vector<std::string> misuse;
+  DWORD lastError = 0;
+  uint32_t reportCreates = 0;
+  std::map<std::string, std::string> files;
+  std::optional<SimRequest> outstanding;
+  std::map<void*, size_t> heapBlocks;
+  SimHeapStats heap;
+  std::vector<std::pair<const uint8_t*, const uint8_t*>> guards;
+};
+
+SimWorld& World();
+
+void SimLog(const char* op, uintptr_t handle = 0, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0,
+            uint32_t d = 0);
+void SimFlag(const std::string& what);
+std::string SimHex(uintptr_t value);
+
+HANDLE SimNewHandle(const SimHandle& handle);
+// The open handle of the wanted kind, or null after flagging the misuse.
+SimHandle* SimUse(const void* handle, SimKind kind, const char* op);
+// Flags a platform write of length bytes at p that leaves a guarded region.
+void SimCheckWrite(const void* p, size_t length, const char* op);
+// Flags filters or keys still open, as before the next enumeration.
+void SimCheckNothingOpen(const char* op);
+
+void SimSetLastError(DWORD error);
+
+// Locate the machine's items behind the platform's records.
+SimDevice* SimDeviceOf(const SP_DEVINFO_DATA* data, const char* op);
+bool SimInterfaceOf(const SP_DEVICE_INTERFACE_DATA* data, const char* op, int* device, int* iface);
+bool SimCheckCbSize(DWORD cbSize, size_t expected, const char* record, const char* op);
+
+}  // namespace ksr
