@@ -43,7 +43,10 @@ std::string ReportBody(const std::string& report) {
 
 SimInterface TestInterface(const std::vector<SimPin>& pins) {
   SimInterface iface;
-  iface.path = "\\\\?\\test#audio#0#{6994ad04-93ef-11d0-a3cc-00a0c9223196}\\wave";
+  // Device paths are unique on a machine; the filter is found by its path.
+  static int serial = 0;
+  iface.path = "\\\\?\\test#audio#" + std::to_string(serial++) +
+               "#{6994ad04-93ef-11d0-a3cc-00a0c9223196}\\wave";
   iface.renderAlias = SPINT_ACTIVE;
   iface.friendlyName = SimString("Speakers");
   iface.pins = pins;
