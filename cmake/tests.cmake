@@ -16,7 +16,7 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/discovery/*_test.cpp
   ${CMAKE_SOURCE_DIR}/kstream/*_test.cpp
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp)
-add_executable(ksreport_tests tests/test.cpp ${KSREPORT_TEST_SOURCES})
+add_executable(ksreport_tests tests/test.cpp tests/pins.cpp ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(ksreport_tests PRIVATE ks_simrun gtest gtest_main)

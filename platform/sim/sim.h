@@ -119,6 +119,8 @@ constexpr size_t kSimHeapLimit = 64u << 20;
 void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles);
 // Ends the run: anything still open, outstanding or allocated is misuse.
 void SimFinish();
+// Makes the nth CreateEventA from now on fail (1 = the next one); 0 never.
+void SimFailEventCreation(uint32_t nth);
 // Writes by the platform into [begin, end) must stay inside it.
 void SimGuardRegion(const void* begin, const void* end);
 

@@ -131,6 +131,11 @@ HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL
   (void)eventAttributes;
   SimLog("CreateEventA", 0, static_cast<uint32_t>(manualReset), static_cast<uint32_t>(initialState));
   if (manualReset || name != nullptr) SimFlag("CreateEventA: expected an unnamed auto-reset event");
+  uint32_t& untilFailure = World().eventsUntilFailure;
+  if (untilFailure != 0 && --untilFailure == 0) {
+    SimSetLastError(8);  // ERROR_NOT_ENOUGH_MEMORY
+    return nullptr;
+  }
   SimHandle event;
   event.kind = SimKind::kEvent;
   event.signalled = initialState != FALSE;

@@ -133,6 +133,8 @@ void SimFinish() {
   }
 }
 
+void SimFailEventCreation(uint32_t nth) { World().eventsUntilFailure = nth; }
+
 void SimGuardRegion(const void* begin, const void* end) {
   World().guards.emplace_back(static_cast<const uint8_t*>(begin), static_cast<const uint8_t*>(end));
 }

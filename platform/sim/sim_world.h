@@ -45,6 +45,7 @@ struct SimWorld {
   std::vector<std::string> misuse;
   DWORD lastError = 0;
   uint32_t reportCreates = 0;
+  uint32_t eventsUntilFailure = 0;  // 0: events never fail
   std::map<std::string, std::string> files;
   std::optional<SimRequest> outstanding;
   std::map<void*, size_t> heapBlocks;
