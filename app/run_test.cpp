@@ -1,0 +1,93 @@
+#include "app/run.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "report/layout.h"
+#include "store/arena.h"
+#include "store/records.h"
+#include "tests/pins.h"
+
+namespace ksr {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int CountOf(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(RunReport, TheDefaultMachineGivesItsExactReport) {
+  SimRunResult run = RunMachine(LoadMachine("examples/typical-machine.json"));
+  EXPECT_TRUE(run.misuse.empty());
+  std::string banner = std::string(ReportBannerText()) + "\r\n";
+  ASSERT_EQ(run.report.compare(0, banner.size(), banner), 0);
+  EXPECT_EQ(run.report.substr(banner.size()),
+            ReadFile(std::string(KSREPORT_SOURCE_DIR) + "/tests/expected/typical-machine.txt"));
+}
+
+TEST(RunReport, EveryLineEndsInCrLf) {
+  SimRunResult run = RunMachine(LoadMachine("examples/typical-machine.json"));
+  ASSERT_FALSE(run.report.empty());
+  EXPECT_EQ(run.report.substr(run.report.size() - 2), "\r\n");
+  for (size_t i = 0; i < run.report.size(); ++i) {
+    if (run.report[i] == '\n') {
+      ASSERT_TRUE(i > 0 && run.report[i - 1] == '\r') << "at " << i;
+    }
+    if (run.report[i] == '\r') {
+      ASSERT_EQ(run.report[i + 1], '\n') << "at " << i;
+    }
+  }
+}
+
+TEST(RunReport, AFullStoreEndsThePinsButNotTheReport) {
+  const int kPins = 1200;  // more than 1 MiB of pin records
+  std::vector<SimPin> pins(kPins, SimPcmPin(2, 16, 48000, 48000));
+  SimMachine machine;
+  machine.devices.push_back(TestDevice(pins));
+  machine.devices[0].interfaces.push_back(TestInterface({SimPcmPin(2, 16, 8000, 8000)}));
+  machine.devices.push_back(TestDevice({SimPcmPin(2, 16, 8000, 8000)}));
+  SimRunResult run = RunMachine(machine);
+  EXPECT_TRUE(run.misuse.empty()) << run.misuse.front();
+  std::string body = ReportBody(run.report);
+
+  int listed = CountOf(body, "+Pin ");
+  EXPECT_GT(listed, 1000);
+  EXPECT_LT(listed, kPins);
+  // Every listed pin got its whole range; no pin was asked past the last.
+  EXPECT_EQ(CountOf(body, "MaxSampleRt: "), listed);
+  uint32_t highest = 0;
+  for (const SimCall& call : IoctlCalls()) {
+    if (call.a != KSPROPERTY_PIN_CTYPES && call.b > highest) highest = call.b;
+  }
+  EXPECT_EQ(highest, static_cast<uint32_t>(listed - 1));
+  // No room is left for the next device's record: the walk ends as if the
+  // enumeration had, and the footer still follows (ReportBody checks it).
+  EXPECT_EQ(CountOf(body, "Device Path: "), 1);
+  EXPECT_EQ(CountOf(body, "\n   +"), 1);
+  EXPECT_LE(ArenaTop(), ArenaStoreEnd());
+  auto* first = reinterpret_cast<DeviceRecord*>(ArenaStoreStart());
+  ASSERT_NE(first->FirstChild, nullptr);
+  int kept = 0;
+  for (PinRecord* pin = first->FirstChild->FirstChild; pin != nullptr; pin = pin->Next) ++kept;
+  EXPECT_EQ(kept, listed);
+}
+
+TEST(RunReport, ArgumentsAndEarlierReportsChangeNothing) {
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  SimRunResult first = RunMachine(machine);
+  SimRunResult second = RunMachine(machine);
+  EXPECT_EQ(first.report, second.report);
+}
+
+}  // namespace
+}  // namespace ksr
