@@ -142,7 +142,7 @@ TEST(DeviceWalk, AWalkThatKeepsNothingEmptiesTheStore) {
 }
 
 TEST(InterfaceGates, FlagsMustBeNonZeroAndNotRemoved) {
-  for (uint32_t flags : {SPINT_DEFAULT, SPINT_ACTIVE | SPINT_REMOVED, 0u, SPINT_REMOVED}) {
+  for (DWORD flags : std::initializer_list<DWORD>{SPINT_DEFAULT, SPINT_ACTIVE | SPINT_REMOVED, 0, SPINT_REMOVED}) {
     SimInterface iface = TestInterface({});
     iface.flags = flags;
     std::string shown = flags == SPINT_DEFAULT ? "   +Speakers\r\n    NumPins: 00000000\r\n" : "";

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Checks the runner's contract: ksreport-sim SIM SOURCE_DIR OUT_DIR.
+# KSREPORT_EMULATOR, when set, runs a cross-built runner.
+set -u
+sim=$1 src=$2 out=$3
+run() { ${KSREPORT_EMULATOR:-} "$sim" "$@"; }
+fail=0
+check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
+rm -rf "$out"; mkdir -p "$out"
+
+echo '{"devices": []}' > "$out/empty.json"
+run "$out/empty.json" "$out/empty" 2>"$out/empty.err"; rc=$?
+check "empty machine exits 0" '[ $rc -eq 0 ]'
+check "empty machine: banner names the tool" 'head -c 9 "$out/empty/ksreport.txt" | grep -q "^ksreport "'
+check "empty machine: eleven lines, each ending in CR LF" \
+  '[ "$(tr -cd "\r" < "$out/empty/ksreport.txt" | wc -c)" -eq 11 ] && [ "$(tr -cd "\n" < "$out/empty/ksreport.txt" | wc -c)" -eq 11 ] && [ "$(tail -c 2 "$out/empty/ksreport.txt" | od -An -tx1 | tr -d " ")" = "0d0a" ]'
+check "empty machine: fixed lines exact" \
+  'diff <(tail -n +2 "$out/empty/ksreport.txt" | head -n 9) <(printf "\r\n============================\r\nStart WDM Device Enumeration\r\n============================\r\n\r\n============================\r\nExit  WDM Device Enumeration\r\n============================\r\n\r\n") >/dev/null'
+check "empty machine: closing line" 'tail -n 1 "$out/empty/ksreport.txt" | grep -q $'"'"'^Please send this file to .*!\r$'"'"''
+
+echo '{"devices": [], "devicez": 1}' > "$out/unknown.json"
+run "$out/unknown.json" "$out/unknown" 2>"$out/unknown.err"; rc=$?
+check "unknown key exits 2" '[ $rc -eq 2 ]'
+check "unknown key is named" 'grep -q devicez "$out/unknown.err"'
+check "unknown key writes no report" '[ ! -e "$out/unknown/ksreport.txt" ]'
+
+run "$out/missing.json" "$out/missing" 2>/dev/null; rc=$?
+check "missing machine file exits 2" '[ $rc -eq 2 ]'
+
+for machine in "$src"/examples/*.json "$src"/tests/machines/*.json; do
+  name=$(basename "$machine" .json)
+  run "$machine" "$out/$name" 2>"$out/$name.err"; rc=$?
+  check "$name plays with no misuse" '[ $rc -eq 0 ]'
+done
+check "moduleFileName maps into OUTDIR" '[ -f "$out/report-name/KSREPORT.txt" ]'
+exit $fail
