@@ -56,3 +56,33 @@ if(WIN32)
     set_tests_properties(exe_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 endif()
+
+# Under Wine, the real program plays every machine file: a fake
+# kernel-streaming driver answers from the machine and an app-local
+# setupapi.dll supplies the alias lookup Wine lacks. Test infrastructure,
+# never shipped; x86_64 only, since only 64-bit programs run here.
+if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMULATOR)
+  set(KSREPORT_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
+      "Native build holding ksreport-sim and ksreport-wineprep")
+  set(WINE_SETUPAPI_DLL /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/setupapi.dll CACHE FILEPATH
+      "Wine's own setupapi.dll, forwarded to by the test supplement")
+  set(wine_dir ${CMAKE_BINARY_DIR}/wine)
+  get_filename_component(mingw_bin ${CMAKE_C_COMPILER} DIRECTORY)
+  add_custom_command(OUTPUT ${wine_dir}/ksfake.sys
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
+    COMMAND ${CMAKE_C_COMPILER} -O1 -Wall -Wextra -Werror -I/usr/x86_64-w64-mingw32/include/ddk
+            -shared -nostdlib -nostartfiles -Wl,--subsystem,native -Wl,--entry,DriverEntry
+            -o ${wine_dir}/ksfake.sys ${CMAKE_SOURCE_DIR}/tools/wine/ksfake.c -lntoskrnl -lhal -lgcc
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/wine/ksfake.c)
+  add_custom_command(OUTPUT ${wine_dir}/setupapi.dll
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/make_alias_def.sh ${CMAKE_OBJDUMP} ${WINE_SETUPAPI_DLL}
+            ${wine_dir}/setupapi.def
+    COMMAND ${CMAKE_C_COMPILER} -O1 -Wall -Wextra -Werror -shared -static-libgcc
+            -o ${wine_dir}/setupapi.dll ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c
+            ${wine_dir}/setupapi.def -ladvapi32
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c ${CMAKE_SOURCE_DIR}/tools/wine/make_alias_def.sh)
+  add_custom_target(wine_play_tools ALL DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll)
+  add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all
+           ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
+endif()
