@@ -15,7 +15,8 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/store/*_test.cpp
   ${CMAKE_SOURCE_DIR}/discovery/*_test.cpp
   ${CMAKE_SOURCE_DIR}/kstream/*_test.cpp
-  ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp)
+  ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp)
 # Every machine file of the tree, for the tests that play them all.
 file(GLOB KSREPORT_MACHINES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/examples/*.json ${CMAKE_SOURCE_DIR}/tests/machines/*.json)
@@ -29,7 +30,8 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/machine_list.h.new
 configure_file(${CMAKE_BINARY_DIR}/generated/machine_list.h.new
   ${CMAKE_BINARY_DIR}/generated/machine_list.h COPYONLY)
 
-add_executable(ksreport_tests tests/test.cpp tests/pins.cpp ${KSREPORT_TEST_SOURCES})
+add_executable(ksreport_tests tests/test.cpp tests/pins.cpp tests/fuzz/machine_codec.cpp
+  ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(ksreport_tests PRIVATE ks_simrun gtest gtest_main)

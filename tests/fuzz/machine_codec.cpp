@@ -1,0 +1,159 @@
+#include "tests/fuzz/machine_codec.h"
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+// Reads past the end give zeros: every prefix of an input is a machine.
+struct Reader {
+  const uint8_t* data;
+  size_t size;
+  size_t at = 0;
+  uint8_t U8() { return at < size ? data[at++] : 0; }
+  uint16_t U16() { return static_cast<uint16_t>(U8() | U8() << 8); }
+  uint32_t U32() { return static_cast<uint32_t>(U16()) | static_cast<uint32_t>(U16()) << 16; }
+  SimBytes Bytes() {
+    size_t n = std::min<size_t>(U16(), kFuzzMaxBytes);
+    SimBytes b;
+    for (size_t i = 0; i < n; ++i) b.push_back(U8());
+    return b;
+  }
+  std::optional<SimBytes> Optional() {
+    if (U8() == 0) return std::nullopt;
+    return Bytes();
+  }
+};
+
+struct Writer {
+  std::vector<uint8_t> out;
+  void U8(uint8_t v) { out.push_back(v); }
+  void U16(uint16_t v) { U8(static_cast<uint8_t>(v)); U8(static_cast<uint8_t>(v >> 8)); }
+  void U32(uint32_t v) { U16(static_cast<uint16_t>(v)); U16(static_cast<uint16_t>(v >> 16)); }
+  void Bytes(const SimBytes& b) {
+    size_t n = std::min(b.size(), kFuzzMaxBytes);
+    U16(static_cast<uint16_t>(n));
+    out.insert(out.end(), b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+  }
+  void Optional(const std::optional<SimBytes>& b) {
+    U8(b ? 1 : 0);
+    if (b) Bytes(*b);
+  }
+};
+
+uint32_t BoundSizeQuery(uint32_t v) {
+  // Above the simulated heap's limit the fetch is refused at once; below
+  // it, lies are kept small so that a run stays short.
+  return v > kSimHeapLimit ? v : v % kFuzzMaxSizeQuery;
+}
+
+SimAnswer ReadAnswer(Reader& r) {
+  SimAnswer a;
+  uint8_t head = r.U8();
+  a.kind = static_cast<SimAnswer::Kind>((head & 0x0F) % 3);
+  if (head & 0x10) a.sizeQuery = BoundSizeQuery(r.U32());
+  if (head & 0x20) a.reported = r.U32();
+  if (a.kind == SimAnswer::kBytes) a.bytes = r.Bytes();
+  return a;
+}
+
+void WriteAnswer(Writer& w, const SimAnswer& a) {
+  w.U8(static_cast<uint8_t>(a.kind | (a.sizeQuery ? 0x10 : 0) | (a.reported ? 0x20 : 0)));
+  if (a.sizeQuery) w.U32(BoundSizeQuery(*a.sizeQuery));
+  if (a.reported) w.U32(*a.reported);
+  if (a.kind == SimAnswer::kBytes) w.Bytes(a.bytes);
+}
+
+// A pin count above the bound is cut, so that one run asks a bounded
+// number of pins.
+SimAnswer BoundPinTypes(SimAnswer a) {
+  if (a.kind == SimAnswer::kBytes && a.bytes.size() >= 4) {
+    uint32_t v = static_cast<uint32_t>(a.bytes[0] | a.bytes[1] << 8 | a.bytes[2] << 16) |
+                 static_cast<uint32_t>(a.bytes[3]) << 24;
+    if (v > kFuzzMaxPinTypes) {
+      SimBytes b = SimU32Bytes(v % (kFuzzMaxPinTypes + 1));
+      std::copy(b.begin(), b.end(), a.bytes.begin());
+    }
+  }
+  return a;
+}
+
+SimAnswer SimPin::*const kPinAnswers[] = {&SimPin::communication, &SimPin::globalInstances,
+                                          &SimPin::instances,     &SimPin::interfaces,
+                                          &SimPin::mediums,       &SimPin::dataflow,
+                                          &SimPin::dataRanges};
+
+}  // namespace
+
+SimMachine FuzzDecodeMachine(const uint8_t* data, size_t size) {
+  Reader r{data, size};
+  SimMachine m;
+  uint8_t head = r.U8();
+  m.deviceSet = (head & 1) == 0;
+  m.reportCreateFailures = (head >> 1) & 3;
+  m.devices.resize(r.U8() % (kFuzzMaxDevices + 1));
+  for (SimDevice& d : m.devices) {
+    d.devInst = r.U32();
+    d.description = r.Optional();
+    d.hardwareIds = r.Optional();
+    d.busNumber = r.Optional();
+    d.manufacturer = r.Optional();
+    d.service = r.Optional();
+    d.interfaces.resize(r.U8() % (kFuzzMaxInterfaces + 1));
+    for (SimInterface& i : d.interfaces) {
+      i.flags = r.U32();
+      std::optional<SimBytes> path = r.Optional();
+      if (path) i.path = std::string(path->begin(), path->end());
+      uint8_t bits = r.U8();
+      if (bits & 1) i.renderAlias = r.U32();
+      if (bits & 2) i.captureAlias = r.U32();
+      i.opens = (bits & 4) == 0;
+      i.registryKey = (bits & 8) == 0;
+      i.friendlyName = r.Optional();
+      if (bits & 16) i.pinTypes = BoundPinTypes(ReadAnswer(r));
+      i.pins.resize(r.U8() % (kFuzzMaxPins + 1));
+      for (SimPin& p : i.pins) {
+        for (SimAnswer SimPin::*answer : kPinAnswers) p.*answer = ReadAnswer(r);
+      }
+    }
+  }
+  return m;
+}
+
+std::vector<uint8_t> FuzzEncodeMachine(const SimMachine& m) {
+  Writer w;
+  w.U8(static_cast<uint8_t>((m.deviceSet ? 0 : 1) | (std::min<uint32_t>(m.reportCreateFailures, 3) << 1)));
+  size_t devices = std::min(m.devices.size(), kFuzzMaxDevices);
+  w.U8(static_cast<uint8_t>(devices));
+  for (size_t di = 0; di < devices; ++di) {
+    const SimDevice& d = m.devices[di];
+    w.U32(d.devInst);
+    for (const auto* b : {&d.description, &d.hardwareIds, &d.busNumber, &d.manufacturer, &d.service}) {
+      w.Optional(*b);
+    }
+    size_t interfaces = std::min(d.interfaces.size(), kFuzzMaxInterfaces);
+    w.U8(static_cast<uint8_t>(interfaces));
+    for (size_t ii = 0; ii < interfaces; ++ii) {
+      const SimInterface& i = d.interfaces[ii];
+      w.U32(i.flags);
+      std::optional<SimBytes> path;
+      if (i.path) path = SimBytes(i.path->begin(), i.path->end());
+      w.Optional(path);
+      w.U8(static_cast<uint8_t>((i.renderAlias ? 1 : 0) | (i.captureAlias ? 2 : 0) | (i.opens ? 0 : 4) |
+                                (i.registryKey ? 0 : 8) | (i.pinTypes ? 16 : 0)));
+      if (i.renderAlias) w.U32(*i.renderAlias);
+      if (i.captureAlias) w.U32(*i.captureAlias);
+      w.Optional(i.friendlyName);
+      if (i.pinTypes) WriteAnswer(w, BoundPinTypes(*i.pinTypes));
+      size_t pins = std::min(i.pins.size(), kFuzzMaxPins);
+      w.U8(static_cast<uint8_t>(pins));
+      for (size_t pi = 0; pi < pins; ++pi) {
+        for (SimAnswer SimPin::*answer : kPinAnswers) WriteAnswer(w, i.pins[pi].*answer);
+      }
+    }
+  }
+  return w.out;
+}
+
+}  // namespace ksr
