@@ -48,6 +48,13 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   endif()
 endif()
 
+if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
+  add_test(NAME static_analysis COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static_analysis.sh
+           ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+  add_test(NAME product_no_heap COMMAND bash ${CMAKE_SOURCE_DIR}/tests/product_no_heap.sh
+           $<TARGET_FILE:ks_logic>)
+endif()
+
 if(WIN32)
   # Size and imports of the shipped program: checked from the file alone.
   add_test(NAME exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh

@@ -26,7 +26,9 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
   DWORD count = 0;
   OVERLAPPED overlapped;
   std::memset(&overlapped, 0, sizeof overlapped);
-  // The low bit keeps the completion off any I/O completion port.
+  // The low bit keeps the completion off any I/O completion port; handles
+  // are numbers to the platform, which ignores their low bits otherwise.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the platform's own tagging
   overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
   if (DeviceIoControl(handle, controlCode, input, inputLength, output, outputLength, &count,
                       &overlapped)) {

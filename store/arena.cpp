@@ -18,12 +18,13 @@ unsigned char* ArenaStoreEnd() { return gStore + kArenaStoreSize; }
 unsigned char* ArenaTop() { return gTop; }
 
 void* ArenaAlloc(uint32_t size) {
-  uintptr_t end = reinterpret_cast<uintptr_t>(ArenaStoreEnd());
-  uintptr_t start = AlignUp(reinterpret_cast<uintptr_t>(gTop), kArenaBlockAlign);
+  uintptr_t top = reinterpret_cast<uintptr_t>(gTop);
+  size_t padding = static_cast<size_t>(AlignUp(top, kArenaBlockAlign) - top);
+  size_t room = static_cast<size_t>(ArenaStoreEnd() - gTop);
   // 64-bit arithmetic: a size near 2^32 must not wrap to a small block.
   uint64_t rounded = (static_cast<uint64_t>(size) + 3) & ~static_cast<uint64_t>(3);
-  if (start >= end || rounded >= end - start) return nullptr;
-  unsigned char* block = reinterpret_cast<unsigned char*>(start);
+  if (padding >= room || rounded >= room - padding) return nullptr;
+  unsigned char* block = gTop + padding;
   gTop = block + rounded;
   std::memset(block, 0, static_cast<size_t>(rounded));
   return block;

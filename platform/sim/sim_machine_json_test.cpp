@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "machine_list.h"
 #include "platform/sim/sim.h"
 #include "tests/pins.h"
@@ -85,6 +87,24 @@ TEST(MachineFile, EveryExampleAndTestMachineLoadsAndRunsClean) {
     EXPECT_TRUE(run.misuse.empty()) << name << ": " << (run.misuse.empty() ? "" : run.misuse[0]);
   }
   EXPECT_GE(sizeof kMachineFiles / sizeof kMachineFiles[0], 2u);
+}
+
+// At most eight requests in the gates and two for the ranges, per pin,
+// whatever the machine.
+TEST(MachineFile, NoPinIsAskedMoreThanItsBudget) {
+  for (const char* name : kMachineFiles) {
+    RunMachine(LoadMachine(name));
+    std::map<std::pair<uintptr_t, uint32_t>, std::pair<int, int>> perPin;
+    for (const SimCall& call : IoctlCalls()) {
+      if (call.a == KSPROPERTY_PIN_CTYPES) continue;
+      auto& counts = perPin[{call.handle, call.b}];
+      (call.a == KSPROPERTY_PIN_DATARANGES ? counts.second : counts.first)++;
+    }
+    for (const auto& pin : perPin) {
+      EXPECT_LE(pin.second.first, 8) << name << " pin " << pin.first.second;
+      EXPECT_LE(pin.second.second, 2) << name << " pin " << pin.first.second;
+    }
+  }
 }
 
 }  // namespace
