@@ -35,4 +35,32 @@ cp "$exe" "$work/b/KSREPORT.EXE"
 (cd "$work/b" && "$wine" ./KSREPORT.EXE >/dev/null 2>&1)
 check "KSREPORT.EXE writes KSREPORT.txt" '[ -f "$work/b/KSREPORT.txt" ] && [ "$(cat "$work/b/KSREPORT.txt")" = "$first" ]'
 check "nothing else is written" '[ "$(ls "$work/a" | sort | tr "\n" " ")" = "ksreport.exe ksreport.txt " ] && [ "$(ls "$work/b" | sort | tr "\n" " ")" = "KSREPORT.EXE KSREPORT.txt " ]'
+# A folder the user can't write to: no report, a clean exit, nothing printed.
+mkdir -p "$work/ro"
+cp "$exe" "$work/ro/ksreport.exe"
+if chattr +i "$work/ro" 2>/dev/null; then
+  (cd "$work/ro" && timeout 60 "$wine" ./ksreport.exe >"$work/out3" 2>"$work/err3"); rc=$?
+  chattr -i "$work/ro"
+  check "read-only folder: clean exit" '[ $rc -eq 0 ]'
+  check "read-only folder: no report, nothing printed" '[ ! -e "$work/ro/ksreport.txt" ] && [ ! -s "$work/out3" ] && [ ! -s "$work/err3" ]'
+else
+  echo "skipped: read-only folder (chattr +i is not available here)"
+fi
+
+# A folder so deep that the program's path no longer fits the 264-byte
+# buffer: no report anywhere, rather than one under a cut name. A path of
+# 259 characters, the longest that CreateFileA takes, gets its report.
+# The Windows path is Z: and the Linux path with backslashes.
+mkdir -p "$work/deep"
+# 6 and 13: "/deep/" and "/ksreport.exe"
+name_for() { local n=$(($1 - 2 - ${#work} - 6 - 13)); printf 'd%.0s' $(seq "$n"); }
+fits="$work/deep/$(name_for 259)"
+cut="$work/deep/$(name_for 264)"
+mkdir -p "$fits" "$cut" && cp "$exe" "$fits/ksreport.exe" && cp "$exe" "$cut/ksreport.exe"
+touch "$work/mark"
+(cd "$cut" && timeout 60 "$wine" ./ksreport.exe >"$work/out4" 2>"$work/err4"); rc=$?
+check "program path of 264 characters: clean exit, nothing printed" '[ $rc -eq 0 ] && [ ! -s "$work/out4" ] && [ ! -s "$work/err4" ]'
+check "program path of 264 characters: no file written anywhere" '[ -z "$(find "$work" / -maxdepth 1 -newer "$work/mark" -type f ! -name "out4" ! -name "err4" 2>/dev/null; find "$work/deep" -newer "$work/mark" -type f 2>/dev/null)" ]'
+(cd "$fits" && timeout 60 "$wine" ./ksreport.exe >/dev/null 2>&1)
+check "program path of 259 characters, the longest CreateFileA takes: report beside it" '[ -f "$fits/ksreport.txt" ]'
 exit $fail
