@@ -16,7 +16,8 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/discovery/*_test.cpp
   ${CMAKE_SOURCE_DIR}/kstream/*_test.cpp
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/reader/*_test.cpp)
 # Every machine file of the tree, for the tests that play them all.
 file(GLOB KSREPORT_MACHINES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/examples/*.json ${CMAKE_SOURCE_DIR}/tests/machines/*.json)
@@ -34,7 +35,7 @@ add_executable(ksreport_tests tests/test.cpp tests/pins.cpp tests/fuzz/machine_c
   ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(ksreport_tests PRIVATE ks_simrun gtest gtest_main)
+target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader gtest gtest_main)
 if(MINGW)
   target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
@@ -43,7 +44,11 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME unit COMMAND ksreport_tests)
   add_test(NAME sim_runner COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sim_runner_check.sh
            $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/sim-out)
+  add_test(NAME reader COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_check.sh
+           $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
+           ${CMAKE_BINARY_DIR}/reader-out)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set_tests_properties(reader PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
     set_tests_properties(sim_runner PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 endif()

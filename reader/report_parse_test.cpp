@@ -1,0 +1,183 @@
+#include "reader/report_parse.h"
+
+#include <gtest/gtest.h>
+
+#include "machine_list.h"
+#include "reader/report_view.h"
+#include "tests/pins.h"
+
+namespace ksr {
+namespace {
+
+std::string Typical() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
+
+std::string ParseError(const std::string& bytes) {
+  ParsedReport report;
+  std::string error;
+  EXPECT_FALSE(ReportParse(bytes, &report, &error));
+  return error;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(ReportParse, ReadsEveryLineKind) {
+  ParsedReport r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(Typical(), &r, &error)) << error;
+  ASSERT_EQ(r.Devices.size(), 4u);
+  const ParsedDevice& hd = r.Devices[0];
+  EXPECT_EQ(hd.HardwareId, "HDAUDIO\\FUNC_01&VEN_1234&DEV_5678&SUBSYS_12345678&REV_1001");
+  EXPECT_EQ(hd.Manufacturer, "Generic Audio Maker");
+  EXPECT_EQ(hd.Service, "hdaudio");
+  EXPECT_EQ(hd.InstanceId, 1u);
+  ASSERT_EQ(hd.Interfaces.size(), 2u);
+  EXPECT_EQ(hd.Interfaces[1].Name, "Microphone");
+  ASSERT_EQ(hd.Interfaces[1].Pins.size(), 1u);
+  EXPECT_EQ(hd.Interfaces[1].Pins[0].Id, 1u);
+  EXPECT_EQ(hd.Interfaces[1].Pins[0].Range->MaxSampleRate, 48000u);
+  EXPECT_EQ(r.Devices[1].BusNumber, 3u);
+  EXPECT_FALSE(r.Devices[2].Interfaces[0].Pins.size());
+  EXPECT_EQ(r.Feedback, "support@example.invalid");
+}
+
+TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
+  std::string good = Typical();
+  EXPECT_EQ(ParseError("hello\r\n"), "line 1: expected the banner line (\"ksreport ...\"), found \"hello\"");
+  EXPECT_EQ(ParseError(""), "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
+  std::string lf;
+  for (char c : good) if (c != '\r') lf += c;
+  EXPECT_EQ(ParseError(lf), "line 1: expected CR LF at the end of the line (found LF alone), found \"" +
+                                lf.substr(0, lf.find('\n')) + "\"");
+  std::string cut = good.substr(0, good.find("Microphone") + 4);
+  EXPECT_EQ(ParseError(cut).substr(0, 8), "line 19:");
+  EXPECT_NE(ParseError(cut).find("cut short"), std::string::npos);
+  EXPECT_EQ(ParseError(good.substr(0, good.find("Please"))),
+            "line 63: expected the closing request line, but the report ends here");
+  EXPECT_EQ(ParseError(Replace(good, "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 0000003")),
+            "line 29: expected the Bus Number line with eight upper-case hex digits, found \"Device BUS NUMBER = 0000003\"");
+  EXPECT_EQ(ParseError(Replace(good, "MaxSampleRt: 00017700", "MaxSampleRt: 00017700x")).substr(0, 50),
+            "line 18: expected the MaxSampleRt line with eight ");
+  EXPECT_EQ(ParseError(Replace(good, "          MaxBits    : 00000018\r\n", "")).substr(0, 38),
+            "line 16: expected the MaxBits line, fo");
+  EXPECT_EQ(ParseError(Replace(good, "+Pin 00000001 Dataflow", "+Pin 00000001 DataFlow")).substr(0, 30),
+            "line 21: expected a Pin line (");
+  EXPECT_EQ(ParseError(Replace(good, "hdaudio.sys", "hdaudio")).substr(0, 43),
+            "line 10: expected the description line (\"de");
+  EXPECT_EQ(ParseError(good + "extra\r\n").substr(0, 57),
+            "line 64: expected the end of the report after the closing");
+  EXPECT_EQ(ParseError(Replace(good, "Instance ID: 00000001\r\n", "Instance ID: 00000001\r")).substr(0, 30),
+            "line 11: expected CR only befo");
+}
+
+TEST(ReportParse, AcceptsBannersOfOtherVersions) {
+  std::string good = Typical();
+  std::string banner = good.substr(0, good.find("\r\n"));
+  ParsedReport r;
+  std::string error;
+  EXPECT_TRUE(ReportParse(Replace(good, banner, "ksreport 9.12.0"), &r, &error)) << error;
+  EXPECT_EQ(r.Banner, "ksreport 9.12.0");
+  EXPECT_TRUE(ReportParse(Replace(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
+}
+
+TEST(ReportView, ImplausibleValuesAreFlagged) {
+  ParsedInterface iface;
+  iface.PinTypes = 2;
+  ParsedPin pin;
+  pin.Id = 2;
+  pin.Range = ParsedRange{65, 16, 96000, 20000000};
+  std::vector<std::string> w = PinWarnings(iface, pin);
+  EXPECT_EQ(w, (std::vector<std::string>{"pin id not below NumPins", "more than 64 channels",
+                                         "sample rate above 10 MHz"}));
+  pin.Id = 1;
+  pin.Range = ParsedRange{2, 0xFFFFFFFFu, 48000, 44100};
+  EXPECT_EQ(PinWarnings(iface, pin), (std::vector<std::string>{"value 0xFFFFFFFF", "minimum rate above maximum"}));
+  pin.Range = ParsedRange{64, 32, 8000, 10000000};
+  EXPECT_TRUE(PinWarnings(iface, pin).empty());
+  EXPECT_EQ(DataflowName(4), "unknown data flow 0x00000004");
+}
+
+TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
+  ParsedReport before, after;
+  std::string error;
+  ASSERT_TRUE(ReportParse(Typical(), &before, &error));
+  EXPECT_EQ(ReportDiff(before, before, ReadOptions()), "");
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  machine.devices.erase(machine.devices.begin() + 2);                  // the line converter goes
+  machine.devices[0].interfaces[1].friendlyName = SimString("Mic");   // renamed interface
+  machine.devices[1].interfaces[0].pins[1].dataRanges =
+      SimList({Range(2, 16, 48000, 48000)});                          // driver update
+  machine.devices[1].interfaces[0].pins[2].communication = SimU32(1);  // a new pin
+  ASSERT_TRUE(ReportParse(RunMachine(machine).report, &after, &error)) << error;
+  std::string diff = ReportDiff(before, after, ReadOptions());
+  EXPECT_NE(diff.find("- device ROOT\\LINECONV | Line Converter"), std::string::npos) << diff;
+  EXPECT_NE(diff.find("- interface \"Microphone\""), std::string::npos) << diff;
+  EXPECT_NE(diff.find("+ interface \"Mic\""), std::string::npos) << diff;
+  EXPECT_NE(diff.find("+ pin 2 of \"USB Audio Interface\""), std::string::npos) << diff;
+  EXPECT_NE(diff.find("~ pin 1 of \"USB Audio Interface\""), std::string::npos) << diff;
+  EXPECT_NE(diff.find("now pin 1, out (capture: audio flows out of the device): 2 channels, 16 bits, 48000-48000 Hz"),
+            std::string::npos) << diff;
+}
+
+// What a machine implies for the report's devices and interfaces, worked
+// out from the machine file alone.
+bool Usable(std::optional<uint32_t> flags) { return flags && *flags != 0 && (*flags & SPINT_REMOVED) == 0; }
+
+std::string Text(const std::optional<SimBytes>& bytes, size_t room) {
+  if (!bytes || bytes->size() > room) return "";
+  std::string s(bytes->begin(), bytes->end());
+  return s.substr(0, std::min(s.find('\0'), room - 1));
+}
+
+TEST(ReportView, EveryMachineFileReadsBackAsItsMachineImplies) {
+  for (const char* name : kMachineFiles) {
+    SimMachine machine = LoadMachine(name);
+    // Reports that lack their start, or land under another name.
+    if (machine.reportCreateFailures != 0 || machine.moduleFileName) continue;
+    ParsedReport r;
+    std::string error;
+    ASSERT_TRUE(ReportParse(RunMachine(machine).report, &r, &error)) << name << ": " << error;
+    size_t devices = machine.deviceSet ? machine.devices.size() : 0;
+    ASSERT_EQ(r.Devices.size(), devices) << name;
+    for (size_t d = 0; d < devices; ++d) {
+      const SimDevice& sim = machine.devices[d];
+      const ParsedDevice& got = r.Devices[d];
+      EXPECT_EQ(got.Description, Text(sim.description, 260)) << name;
+      EXPECT_EQ(got.HardwareId, Text(sim.hardwareIds, 260)) << name;
+      EXPECT_EQ(got.InstanceId, sim.devInst) << name;
+      std::vector<std::string> expected;
+      for (const SimInterface& i : sim.interfaces) {
+        bool shown = Usable(i.flags) && i.path && i.path->size() <= 260 &&
+                     (Usable(i.renderAlias) || Usable(i.captureAlias)) && i.opens && i.registryKey;
+        if (!shown) continue;
+        bool fits = i.friendlyName && i.friendlyName->size() <= 264;
+        expected.push_back(fits ? Text(i.friendlyName, 264) : i.friendlyName ? std::string(263, 'A') : "");
+      }
+      std::vector<std::string> names;
+      for (const ParsedInterface& i : got.Interfaces) names.push_back(i.Name);
+      EXPECT_EQ(names, expected) << name << " device " << d;
+      for (const ParsedInterface& i : got.Interfaces) {
+        for (size_t p = 1; p < i.Pins.size(); ++p) EXPECT_LT(i.Pins[p - 1].Id, i.Pins[p].Id) << name;
+      }
+    }
+  }
+}
+
+TEST(ReportView, JsonHoldsEveryPinAndRange) {
+  ParsedReport r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(Typical(), &r, &error));
+  std::string json = ReportJson({{"typical.txt", r}});
+  EXPECT_NE(json.find("\"format\": \"ksreport-read/1\""), std::string::npos);
+  EXPECT_NE(json.find("\"maxSampleRate\": 192000"), std::string::npos);
+  EXPECT_NE(json.find("\"pinTypes\": 1"), std::string::npos);
+  size_t pins = 0;
+  for (size_t at = json.find("\"dataflow\""); at != std::string::npos; at = json.find("\"dataflow\"", at + 1)) ++pins;
+  EXPECT_EQ(pins, 4u);
+}
+
+}  // namespace
+}  // namespace ksr

@@ -1,0 +1,195 @@
+#include "reader/report_view.h"
+
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+
+namespace ksr {
+
+namespace {
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
+std::string Khz(uint32_t hz) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", hz / 1000.0);
+  return text;
+}
+
+std::string RangeText(const ParsedRange& r) {
+  return std::to_string(r.MaxChannels) + " channels, " + std::to_string(r.MaxBits) + " bits, " +
+         std::to_string(r.MinSampleRate) + "-" + std::to_string(r.MaxSampleRate) + " Hz (" +
+         Khz(r.MinSampleRate) + "-" + Khz(r.MaxSampleRate) + " kHz)";
+}
+
+struct Paint {
+  bool on;
+  std::string Bold(const std::string& s) const { return on ? "\033[1m" + s + "\033[0m" : s; }
+  std::string Warn(const std::string& s) const { return on ? "\033[33m" + s + "\033[0m" : s; }
+  std::string Added(const std::string& s) const { return on ? "\033[32m" + s + "\033[0m" : s; }
+  std::string Gone(const std::string& s) const { return on ? "\033[31m" + s + "\033[0m" : s; }
+};
+
+std::string PinText(const ParsedInterface& iface, const ParsedPin& pin, const Paint& paint) {
+  std::string text = "pin " + std::to_string(pin.Id) + ", " + DataflowName(pin.Dataflow) + ": " +
+                     (pin.Range ? RangeText(*pin.Range) : "no usable PCM range");
+  for (const std::string& w : PinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
+  return text;
+}
+
+std::string DeviceKey(const ParsedDevice& d) { return d.HardwareId + " | " + d.Description; }
+
+// Items keyed for matching; a key seen twice gets its occurrence number.
+template <typename T, typename KeyFn>
+std::map<std::string, const T*> Keyed(const std::vector<T>& items, KeyFn key) {
+  std::map<std::string, const T*> out;
+  std::map<std::string, int> seen;
+  for (const T& item : items) {
+    std::string k = key(item);
+    int n = seen[k]++;
+    out[n == 0 ? k : k + " #" + std::to_string(n + 1)] = &item;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string DataflowName(uint32_t dataflow) {
+  switch (dataflow) {
+    case 1: return "in (render: audio flows into the device)";
+    case 2: return "out (capture: audio flows out of the device)";
+    case 3: return "in and out";
+    default: return "unknown data flow " + Hex(dataflow);
+  }
+}
+
+std::vector<std::string> PinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
+  std::vector<std::string> w;
+  if (iface.PinTypes && pin.Id >= *iface.PinTypes) w.push_back("pin id not below NumPins");
+  if (pin.Dataflow == 0xFFFFFFFFu) w.push_back("data flow 0xFFFFFFFF");
+  if (!pin.Range) return w;
+  const ParsedRange& r = *pin.Range;
+  for (uint32_t v : {r.MaxChannels, r.MaxBits, r.MinSampleRate, r.MaxSampleRate}) {
+    if (v == 0xFFFFFFFFu) {
+      w.push_back("value 0xFFFFFFFF");
+      break;
+    }
+  }
+  if (r.MaxChannels > 64) w.push_back("more than 64 channels");
+  if (r.MinSampleRate > 10000000 || r.MaxSampleRate > 10000000) w.push_back("sample rate above 10 MHz");
+  if (r.MinSampleRate > r.MaxSampleRate) w.push_back("minimum rate above maximum");
+  return w;
+}
+
+std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
+  Paint paint{options.colour};
+  std::string out = paint.Bold(file) + ": " + report.Banner + ", " + std::to_string(report.Devices.size()) +
+                    " device(s)\n";
+  int index = 0;
+  for (const ParsedDevice& d : report.Devices) {
+    out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " +
+                             (d.Description.empty() ? "(no description)" : d.Description)) + "\n";
+    out += "  maker " + (d.Manufacturer.empty() ? "(none)" : d.Manufacturer) + ", driver " + d.Service +
+           ".sys\n";
+    out += "  hardware ID " + (d.HardwareId.empty() ? "(none)" : d.HardwareId) + ", bus " +
+           std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
+    if (d.Interfaces.empty()) out += "  no interface an audio host could open\n";
+    for (const ParsedInterface& i : d.Interfaces) {
+      out += "  interface \"" + i.Name + "\": ";
+      out += i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s), " + std::to_string(i.Pins.size()) +
+                              " a host can connect to\n"
+                        : "pin count could not be read\n";
+      for (const ParsedPin& p : i.Pins) out += "    " + PinText(i, p, paint) + "\n";
+    }
+  }
+  return out;
+}
+
+std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& reports) {
+  nlohmann::ordered_json all = {{"format", "ksreport-read/1"}, {"reports", nlohmann::ordered_json::array()}};
+  for (const auto& entry : reports) {
+    const ParsedReport& report = entry.second;
+    nlohmann::ordered_json r = {{"file", entry.first}, {"banner", report.Banner},
+                                {"feedback", report.Feedback}, {"devices", nlohmann::ordered_json::array()}};
+    for (const ParsedDevice& d : report.Devices) {
+      nlohmann::ordered_json dev = {{"hardwareId", d.HardwareId}, {"busNumber", d.BusNumber},
+                                    {"description", d.Description}, {"manufacturer", d.Manufacturer},
+                                    {"service", d.Service}, {"instanceId", d.InstanceId},
+                                    {"interfaces", nlohmann::ordered_json::array()}};
+      for (const ParsedInterface& i : d.Interfaces) {
+        nlohmann::ordered_json in = {{"name", i.Name}, {"pinTypes", nullptr}, {"pins", nlohmann::ordered_json::array()}};
+        if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
+        for (const ParsedPin& p : i.Pins) {
+          nlohmann::ordered_json pin = {{"id", p.Id}, {"dataflow", p.Dataflow}, {"range", nullptr},
+                                        {"warnings", PinWarnings(i, p)}};
+          if (p.Range) {
+            pin["range"] = {{"maxChannels", p.Range->MaxChannels}, {"maxBits", p.Range->MaxBits},
+                            {"minSampleRate", p.Range->MinSampleRate},
+                            {"maxSampleRate", p.Range->MaxSampleRate}};
+          }
+          in["pins"].push_back(pin);
+        }
+        dev["interfaces"].push_back(in);
+      }
+      r["devices"].push_back(dev);
+    }
+    all["reports"].push_back(r);
+  }
+  // Bytes that are not UTF-8 (the report is in the system's code page) are
+  // replaced rather than refused.
+  return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options) {
+  Paint paint{options.colour};
+  std::string out;
+  auto devicesBefore = Keyed(before.Devices, DeviceKey);
+  auto devicesAfter = Keyed(after.Devices, DeviceKey);
+  for (const auto& [key, d] : devicesBefore) {
+    if (!devicesAfter.count(key)) out += paint.Gone("- device " + key) + "\n";
+  }
+  for (const auto& [key, d] : devicesAfter) {
+    auto old = devicesBefore.find(key);
+    if (old == devicesBefore.end()) {
+      out += paint.Added("+ device " + key) + "\n";
+      continue;
+    }
+    auto name = [](const ParsedInterface& i) { return i.Name; };
+    auto ifBefore = Keyed(old->second->Interfaces, name);
+    auto ifAfter = Keyed(d->Interfaces, name);
+    for (const auto& [iname, i] : ifBefore) {
+      if (!ifAfter.count(iname)) out += paint.Gone("- interface \"" + iname + "\" of " + key) + "\n";
+    }
+    for (const auto& [iname, i] : ifAfter) {
+      auto oldIf = ifBefore.find(iname);
+      if (oldIf == ifBefore.end()) {
+        out += paint.Added("+ interface \"" + iname + "\" of " + key) + "\n";
+        continue;
+      }
+      auto id = [](const ParsedPin& p) { return std::to_string(p.Id); };
+      auto pinsBefore = Keyed(oldIf->second->Pins, id);
+      auto pinsAfter = Keyed(i->Pins, id);
+      std::string where = " of \"" + iname + "\" (" + key + ")";
+      for (const auto& [pid, p] : pinsBefore) {
+        if (!pinsAfter.count(pid)) out += paint.Gone("- pin " + pid + where) + "\n";
+      }
+      for (const auto& [pid, p] : pinsAfter) {
+        auto oldPin = pinsBefore.find(pid);
+        if (oldPin == pinsBefore.end()) {
+          out += paint.Added("+ pin " + pid + where + ": " + PinText(*i, *p, Paint{false})) + "\n";
+          continue;
+        }
+        std::string was = PinText(*oldIf->second, *oldPin->second, Paint{false});
+        std::string now = PinText(*i, *p, Paint{false});
+        if (was != now) out += "~ pin " + pid + where + ":\n    was " + was + "\n    now " + now + "\n";
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace ksr
