@@ -44,13 +44,7 @@ std::vector<SimCall> PinRequests(uint32_t pinId) {
 }
 
 SimBytes Range(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {
-  SimDataRange range;
-  range.maxChannels = channels;
-  range.minBits = bits;
-  range.maxBits = bits;
-  range.minRate = minRate;
-  range.maxRate = maxRate;
-  return SimDataRangeBytes(range);
+  return SimPcmRange(channels, bits, minRate, maxRate);
 }
 
 }  // namespace ksr

@@ -92,6 +92,8 @@ SimBytes SimDataRangeBytes(const SimDataRange& range);
 SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count = {},
                   std::optional<uint32_t> size = {});
 SimPin SimDefaultPin();
+// A PCM range of the standard formats with minimum and maximum bits alike.
+SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 
 // One platform call as the machine saw it.

@@ -112,15 +112,19 @@ SimPin SimDefaultPin() {
   return pin;
 }
 
-SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {
-  SimPin pin = SimDefaultPin();
+SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {
   SimDataRange range;
   range.maxChannels = channels;
   range.minBits = bits;
   range.maxBits = bits;
   range.minRate = minRate;
   range.maxRate = maxRate;
-  pin.dataRanges = SimList({SimDataRangeBytes(range)});
+  return SimDataRangeBytes(range);
+}
+
+SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {
+  SimPin pin = SimDefaultPin();
+  pin.dataRanges = SimList({SimPcmRange(channels, bits, minRate, maxRate)});
   return pin;
 }
 
