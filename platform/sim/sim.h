@@ -92,6 +92,9 @@ SimBytes SimDataRangeBytes(const SimDataRange& range);
 SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count = {},
                   std::optional<uint32_t> size = {});
 SimPin SimDefaultPin();
+// A GUID given by its published name or as a literal
+// "6994AD04-93EF-11D0-A3CC-00A0C9223196" (either case).
+bool SimParseGuid(const std::string& text, GUID* out);
 // A PCM range of the standard formats with minimum and maximum bits alike.
 SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);

@@ -128,4 +128,46 @@ SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t ma
   return pin;
 }
 
+bool SimParseGuid(const std::string& text, GUID* out) {
+  static const struct { const char* name; GUID value; } kNames[] = {
+      {"KSDATAFORMAT_TYPE_AUDIO", KSDATAFORMAT_TYPE_AUDIO},
+      {"KSDATAFORMAT_SUBTYPE_PCM", KSDATAFORMAT_SUBTYPE_PCM},
+      {"KSDATAFORMAT_SUBTYPE_WILDCARD", KSDATAFORMAT_SUBTYPE_WILDCARD},
+      {"GUID_NULL", GUID_NULL},
+      {"KSDATAFORMAT_SPECIFIER_WAVEFORMATEX", KSDATAFORMAT_SPECIFIER_WAVEFORMATEX},
+      {"KSINTERFACESETID_Standard", KSINTERFACESETID_Standard},
+      {"KSMEDIUMSETID_Standard", KSMEDIUMSETID_Standard},
+      {"KSPROPSETID_Pin", KSPROPSETID_Pin},
+      {"KSCATEGORY_AUDIO", KSCATEGORY_AUDIO},
+      {"KSCATEGORY_RENDER", KSCATEGORY_RENDER},
+      {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE},
+  };
+  for (const auto& n : kNames) {
+    if (text == n.name) {
+      *out = n.value;
+      return true;
+    }
+  }
+  // A literal: 8-4-4-4-12 hex digits, either case.
+  static const size_t kGroups[] = {8, 4, 4, 4, 12};
+  std::string digits;
+  size_t at = 0;
+  for (size_t g = 0; g < 5; ++g) {
+    if (g > 0 && (at >= text.size() || text[at++] != '-')) return false;
+    std::string part = text.substr(at, kGroups[g]);
+    if (part.size() != kGroups[g] || part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      return false;
+    }
+    digits += part;
+    at += part.size();
+  }
+  if (at != text.size()) return false;
+  auto hex = [&](size_t from, size_t n) { return std::stoul(digits.substr(from, n), nullptr, 16); };
+  out->Data1 = static_cast<uint32_t>(hex(0, 8));
+  out->Data2 = static_cast<uint16_t>(hex(8, 4));
+  out->Data3 = static_cast<uint16_t>(hex(12, 4));
+  for (size_t i = 0; i < 8; ++i) out->Data4[i] = static_cast<uint8_t>(hex(16 + 2 * i, 2));
+  return true;
+}
+
 }  // namespace ksr

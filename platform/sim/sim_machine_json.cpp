@@ -257,47 +257,9 @@ struct Loader {
 };
 
 bool Loader::Guid(const Json& j, const std::string& path, GUID* out) {
-  static const struct { const char* name; GUID value; } kNames[] = {
-      {"KSDATAFORMAT_TYPE_AUDIO", KSDATAFORMAT_TYPE_AUDIO},
-      {"KSDATAFORMAT_SUBTYPE_PCM", KSDATAFORMAT_SUBTYPE_PCM},
-      {"KSDATAFORMAT_SUBTYPE_WILDCARD", KSDATAFORMAT_SUBTYPE_WILDCARD},
-      {"GUID_NULL", GUID_NULL},
-      {"KSDATAFORMAT_SPECIFIER_WAVEFORMATEX", KSDATAFORMAT_SPECIFIER_WAVEFORMATEX},
-      {"KSINTERFACESETID_Standard", KSINTERFACESETID_Standard},
-      {"KSMEDIUMSETID_Standard", KSMEDIUMSETID_Standard},
-      {"KSPROPSETID_Pin", KSPROPSETID_Pin},
-      {"KSCATEGORY_AUDIO", KSCATEGORY_AUDIO},
-      {"KSCATEGORY_RENDER", KSCATEGORY_RENDER},
-      {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE},
-  };
   if (!j.is_string()) return Fail(path, "expected a GUID name or literal");
   const std::string s = j.get<std::string>();
-  for (const auto& n : kNames) {
-    if (s == n.name) {
-      *out = n.value;
-      return true;
-    }
-  }
-  // 8-4-4-4-12 hex digits.
-  static const int kGroups[] = {8, 4, 4, 4, 12};
-  std::string digits;
-  size_t at = 0;
-  for (int g = 0; g < 5; ++g) {
-    if (g > 0 && (at >= s.size() || s[at++] != '-')) return Fail(path, "not a GUID: " + s);
-    std::string part = s.substr(at, static_cast<size_t>(kGroups[g]));
-    if (part.size() != static_cast<size_t>(kGroups[g]) ||
-        part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      return Fail(path, "not a GUID: " + s);
-    }
-    digits += part;
-    at += part.size();
-  }
-  if (at != s.size()) return Fail(path, "not a GUID: " + s);
-  auto hex = [&](size_t from, size_t n) { return std::stoul(digits.substr(from, n), nullptr, 16); };
-  out->Data1 = static_cast<uint32_t>(hex(0, 8));
-  out->Data2 = static_cast<uint16_t>(hex(8, 4));
-  out->Data3 = static_cast<uint16_t>(hex(12, 4));
-  for (size_t i = 0; i < 8; ++i) out->Data4[i] = static_cast<uint8_t>(hex(16 + 2 * i, 2));
+  if (!SimParseGuid(s, out)) return Fail(path, "not a GUID: " + s);
   return true;
 }
 
