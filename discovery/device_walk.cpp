@@ -71,6 +71,7 @@ void DeviceWalk() {
     // An exhausted store ends the walk as if the enumeration had ended;
     // everything kept so far stays linked.
     if (device == nullptr) break;
+    // 28 bytes on 32-bit Windows, 32 on 64-bit: the platform refuses others.
     device->DeviceInfoData.cbSize = sizeof(SP_DEVINFO_DATA);
     if (!SetupDiEnumDeviceInfo(gDeviceInfoSet, index, &device->DeviceInfoData)) {
       DeviceRecordPrune();

@@ -19,6 +19,8 @@ constexpr uint32_t kInterfaceStringsRoom = (kDetailBlockSize + 4) + (kFriendlyNa
 bool ReadDetailBlock(InterfaceRecord* record) {
   char* buffer = ScratchString(kDetailBlockSize);
   if (buffer == nullptr) return false;
+  // The platform checks the fixed part's size as its own build lays it
+  // out: 5 bytes on 32-bit Windows, 8 on 64-bit.
   DWORD cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
   std::memcpy(buffer, &cbSize, sizeof cbSize);
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer);
@@ -102,6 +104,7 @@ void InterfaceWalk() {
     // An exhausted store ends this device's interfaces as if the
     // enumeration had ended there.
     if (record == nullptr) return;
+    // 28 bytes on 32-bit Windows, 32 on 64-bit: the platform refuses others.
     record->InterfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
     if (!SetupDiEnumDeviceInterfaces(gDeviceInfoSet, &device->DeviceInfoData, &KSCATEGORY_AUDIO,
                                      index, &record->InterfaceData)) {
