@@ -16,7 +16,7 @@ constexpr uint32_t kDeviceStringsRoom = 4 * (kDevicePropertySize + 4);
 char gEmpty[1] = {0};
 
 char* ReadDeviceString(DeviceRecord* device, DWORD property, bool keep) {
-  char* buffer = ScratchString(kDevicePropertySize);
+  char* buffer = ArenaScratchFor(kDevicePropertySize);
   if (buffer == nullptr) return gEmpty;
   DWORD type = 0;
   DWORD required = 0;
@@ -53,8 +53,6 @@ void DeviceBlock(DeviceRecord* device) {
 }
 
 }  // namespace
-
-char* ScratchString(uint32_t size) { return ArenaScratchFor(size); }
 
 void ScratchStringEnd(char* buffer, uint32_t size) { buffer[size - 1] = '\0'; }
 

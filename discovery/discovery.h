@@ -38,10 +38,6 @@ LONG RegistryReadString(HKEY key, const char* valueName, char* buffer);
 // True when the Flags of interface data are usable: not 0, not removed.
 bool InterfaceFlagsUsable(DWORD flags);
 
-// A scratch string for a platform call told `size` bytes, or null when the
-// store has no room for it. Cut after the call with ScratchStringEnd.
-char* ScratchString(uint32_t size);
-
 // Ends a string that the platform filled to the last byte of its buffer
 // without a NUL inside the buffer.
 void ScratchStringEnd(char* buffer, uint32_t size);

@@ -17,7 +17,7 @@ constexpr uint32_t kInterfaceStringsRoom = (kDetailBlockSize + 4) + (kFriendlyNa
 // Reads the interface's device path into a detail block at the top and
 // keeps it; false when the platform can't deliver the path.
 bool ReadDetailBlock(InterfaceRecord* record) {
-  char* buffer = ScratchString(kDetailBlockSize);
+  char* buffer = ArenaScratchFor(kDetailBlockSize);
   if (buffer == nullptr) return false;
   // The platform checks the fixed part's size as its own build lays it
   // out: 5 bytes on 32-bit Windows, 8 on 64-bit.
@@ -42,7 +42,7 @@ bool AliasUsable(InterfaceRecord* record, const GUID& aliasClass) {
 }
 
 void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
-  char* buffer = ScratchString(kFriendlyNameSize);
+  char* buffer = ArenaScratchFor(kFriendlyNameSize);
   if (buffer == nullptr) {
     RegCloseKey(key);
     record->FriendlyName = nullptr;

@@ -38,6 +38,15 @@ class SimMisuseTest : public ::testing::Test {
     block_[16] = static_cast<uint8_t>(property);
     block_[20] = 1;
   }
+  // Sends the data-flow GET of pin 0 on filter with event in its OVERLAPPED.
+  BOOL SendDataflow(HANDLE filter, OVERLAPPED* ov, HANDLE event, uintptr_t tag) {
+    *ov = OVERLAPPED();
+    ov->hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | tag);
+    PinGet(KSPROPERTY_PIN_DATAFLOW);
+    return DeviceIoControl(filter, IOCTL_KS_PROPERTY, block_, 32, out_, 4, &count_, ov);
+  }
+  uint8_t out_[4] = {};
+  DWORD count_ = 0;
   std::string path_;
 };
 
@@ -99,12 +108,8 @@ TEST_F(SimMisuseTest, RequestsThatAreNotPinPropertyGets) {
 TEST_F(SimMisuseTest, APendingRequestMustEndBeforeItsPartsAreGivenUp) {
   HANDLE filter = OpenFilter();
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  OVERLAPPED ov = {};
-  ov.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
-  DWORD count = 0;
-  uint8_t out[4];
-  PinGet(KSPROPERTY_PIN_DATAFLOW);
-  EXPECT_FALSE(DeviceIoControl(filter, IOCTL_KS_PROPERTY, block_, 32, out, 4, &count, &ov));
+  OVERLAPPED ov;
+  EXPECT_FALSE(SendDataflow(filter, &ov, event, 1));
   EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
   EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_FAILED) << "nothing would ever signal it";
   CloseHandle(event);
@@ -118,12 +123,8 @@ TEST_F(SimMisuseTest, APendingRequestMustEndBeforeItsPartsAreGivenUp) {
 TEST_F(SimMisuseTest, CancellingEndsAPendingRequestAndSignalsItsEvent) {
   HANDLE filter = OpenFilter();
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  OVERLAPPED ov = {};
-  ov.hEvent = event;
-  DWORD count = 0;
-  uint8_t out[4];
-  PinGet(KSPROPERTY_PIN_DATAFLOW);
-  DeviceIoControl(filter, IOCTL_KS_PROPERTY, block_, 32, out, 4, &count, &ov);
+  OVERLAPPED ov;
+  EXPECT_FALSE(SendDataflow(filter, &ov, event, 0));
   EXPECT_TRUE(CancelIoEx(filter, &ov));
   EXPECT_EQ(ov.Internal, 0xC0000120u);
   EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
