@@ -2,23 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "report/layout.h"
 #include "store/arena.h"
 #include "store/records.h"
-#include "tests/pins.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 int CountOf(const std::string& text, const std::string& what) {
   int n = 0;
@@ -31,8 +21,23 @@ TEST(RunReport, TheDefaultMachineGivesItsExactReport) {
   EXPECT_TRUE(run.misuse.empty());
   std::string banner = std::string(ReportBannerText()) + "\r\n";
   ASSERT_EQ(run.report.compare(0, banner.size(), banner), 0);
-  EXPECT_EQ(run.report.substr(banner.size()),
-            ReadFile(std::string(KSREPORT_SOURCE_DIR) + "/tests/expected/typical-machine.txt"));
+  EXPECT_EQ(run.report.substr(banner.size()), ExpectedText("typical-machine.txt"));
+}
+
+TEST(RunReport, AnEmptyMachineIsTheFrameAlone) {
+  SimRunResult run = RunMachine(SimMachine());
+  EXPECT_TRUE(run.misuse.empty());
+  EXPECT_EQ(run.report, EmptyReport());
+}
+
+TEST(RunReport, NoDeviceSetGivesTheFrameAloneAndDestroysNothing) {
+  SimMachine machine;
+  machine.deviceSet = false;
+  machine.devices.push_back(TestDevice({SimPcmPin(2, 16, 44100, 44100)}));
+  SimRunResult run = RunMachine(machine);
+  EXPECT_TRUE(run.misuse.empty());
+  EXPECT_EQ(run.report, EmptyReport());
+  EXPECT_EQ(CallCount("SetupDiDestroyDeviceInfoList"), 0);
 }
 
 TEST(RunReport, EveryLineEndsInCrLf) {

@@ -17,8 +17,4 @@ struct SimRunResult {
 // Plays machine as the platform, runs the report once and ends the run.
 SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles);
 
-// The runner's command line: ksreport-sim MACHINE.json OUTDIR. Returns the
-// exit status: 0 clean, 1 misuse (listed on stderr), 2 unreadable machine.
-int SimRunnerMain(int argc, char** argv);
-
 }  // namespace ksr

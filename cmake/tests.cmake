@@ -31,7 +31,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/machine_list.h.new
 configure_file(${CMAKE_BINARY_DIR}/generated/machine_list.h.new
   ${CMAKE_BINARY_DIR}/generated/machine_list.h COPYONLY)
 
-add_executable(ksreport_tests tests/test.cpp tests/pins.cpp tests/fuzz/machine_codec.cpp
+add_executable(ksreport_tests tests/test.cpp tests/fuzz/machine_codec.cpp
   ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

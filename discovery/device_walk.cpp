@@ -23,7 +23,7 @@ char* ReadDeviceString(DeviceRecord* device, DWORD property, bool keep) {
   SetupDiGetDeviceRegistryPropertyA(gDeviceInfoSet, &device->DeviceInfoData, property, &type,
                                     reinterpret_cast<BYTE*>(buffer), kDevicePropertySize,
                                     &required);
-  ScratchStringEnd(buffer, kDevicePropertySize);
+  ArenaScratchEnd(buffer, kDevicePropertySize);
   if (keep) ArenaCommitString(buffer);
   return buffer;
 }
@@ -53,8 +53,6 @@ void DeviceBlock(DeviceRecord* device) {
 }
 
 }  // namespace
-
-void ScratchStringEnd(char* buffer, uint32_t size) { buffer[size - 1] = '\0'; }
 
 void DeviceWalk() {
   ArenaRelease(ArenaStoreStart());

@@ -24,22 +24,4 @@ void DeviceWalk();
 // with usable flags and a usable render or capture alias.
 void InterfaceWalk();
 
-// Opens the record's DevicePath for overlapped device control and stores
-// the handle (or INVALID_HANDLE_VALUE) in DeviceHandle.
-void InterfaceOpen(InterfaceRecord* record);
-
-// Closes DeviceHandle if it is open and marks it closed.
-void InterfaceClose(InterfaceRecord* record);
-
-// Reads a string value of at most kFriendlyNameSize bytes into buffer and
-// returns the platform's status.
-LONG RegistryReadString(HKEY key, const char* valueName, char* buffer);
-
-// True when the Flags of interface data are usable: not 0, not removed.
-bool InterfaceFlagsUsable(DWORD flags);
-
-// Ends a string that the platform filled to the last byte of its buffer
-// without a NUL inside the buffer.
-void ScratchStringEnd(char* buffer, uint32_t size);
-
 }  // namespace ksr

@@ -33,11 +33,6 @@ std::string BodyOf(const SimMachine& machine) {
   return ReportBody(run.report);
 }
 
-int Count(const std::string& op) {
-  int n = 0;
-  for (const SimCall& call : SimCalls()) n += call.op == op;
-  return n;
-}
 
 TEST(DeviceWalk, WritesOneBlockPerDeviceInEnumerationOrder) {
   SimMachine machine;
@@ -53,7 +48,7 @@ TEST(DeviceWalk, WritesOneBlockPerDeviceInEnumerationOrder) {
             Block("PCI\\VEN_1&DEV_2", "00000003", kTestBlockLine, "00000042") +
                 "   +Speakers\r\n    NumPins: 00000000\r\n" +
                 Block("TEST\\AUDIO_01", "00000001", "Second / Generic / testaud.sys", "ABCDEF01"));
-  EXPECT_EQ(Count("SetupDiDestroyDeviceInfoList"), 1);
+  EXPECT_EQ(CallCount("SetupDiDestroyDeviceInfoList"), 1);
 }
 
 TEST(DeviceWalk, EveryPropertyReadFailing) {
@@ -178,7 +173,7 @@ TEST(InterfaceGates, RenderAliasFirstThenCapture) {
     iface.captureAlias = c.capture;
     std::string shown = c.shown ? "   +Speakers\r\n    NumPins: 00000000\r\n" : "";
     EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock() + shown);
-    EXPECT_EQ(Count("SetupDiGetDeviceInterfaceAlias"), c.aliasCalls);
+    EXPECT_EQ(CallCount("SetupDiGetDeviceInterfaceAlias"), c.aliasCalls);
   }
 }
 
@@ -186,16 +181,16 @@ TEST(InterfaceGates, AFilterThatCannotBeOpenedIsNotClosed) {
   SimInterface iface = TestInterface({});
   iface.opens = false;
   EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock());
-  EXPECT_EQ(Count("CloseHandle"), 0);
-  EXPECT_EQ(Count("SetupDiOpenDeviceInterfaceRegKey"), 0);
+  EXPECT_EQ(CallCount("CloseHandle"), 0);
+  EXPECT_EQ(CallCount("SetupDiOpenDeviceInterfaceRegKey"), 0);
 }
 
 TEST(InterfaceGates, AKeyThatCannotBeOpenedClosesTheFilterOnce) {
   SimInterface iface = TestInterface({});
   iface.registryKey = false;
   EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock());
-  EXPECT_EQ(Count("CloseHandle"), 1);
-  EXPECT_EQ(Count("DeviceIoControl"), 0);
+  EXPECT_EQ(CallCount("CloseHandle"), 1);
+  EXPECT_EQ(CallCount("DeviceIoControl"), 0);
 }
 
 TEST(InterfaceGates, FriendlyNames) {

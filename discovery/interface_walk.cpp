@@ -28,10 +28,33 @@ bool ReadDetailBlock(InterfaceRecord* record) {
                                         kDetailBlockSize, nullptr, nullptr)) {
     return false;
   }
-  ScratchStringEnd(buffer, kDetailBlockSize);
+  ArenaScratchEnd(buffer, kDetailBlockSize);
   ArenaCommitString(buffer + kDetailPathOffset);
   record->DetailBlock = detail;
   return true;
+}
+
+bool InterfaceFlagsUsable(DWORD flags) { return flags != 0 && (flags & SPINT_REMOVED) == 0; }
+
+// The handle, or INVALID_HANDLE_VALUE, is left in DeviceHandle for the
+// caller to test.
+void InterfaceOpen(InterfaceRecord* record) {
+  const char* path = reinterpret_cast<const char*>(record->DetailBlock) + kDetailPathOffset;
+  record->DeviceHandle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+}
+
+void InterfaceClose(InterfaceRecord* record) {
+  if (record->DeviceHandle == INVALID_HANDLE_VALUE) return;
+  CloseHandle(record->DeviceHandle);
+  record->DeviceHandle = INVALID_HANDLE_VALUE;
+}
+
+// The status is returned, although the only caller has no use for it.
+LONG RegistryReadString(HKEY key, const char* valueName, char* buffer) {
+  DWORD type = 0;
+  DWORD size = kFriendlyNameSize;
+  return RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
 }
 
 bool AliasUsable(InterfaceRecord* record, const GUID& aliasClass) {
@@ -51,7 +74,7 @@ void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
   record->FriendlyName = buffer;
   RegistryReadString(key, "FriendlyName", buffer);
   RegCloseKey(key);
-  ScratchStringEnd(buffer, kFriendlyNameSize);
+  ArenaScratchEnd(buffer, kFriendlyNameSize);
   ArenaCommitString(buffer);
 }
 
@@ -75,26 +98,6 @@ void InspectInterface(InterfaceRecord* record) {
 }
 
 }  // namespace
-
-bool InterfaceFlagsUsable(DWORD flags) { return flags != 0 && (flags & SPINT_REMOVED) == 0; }
-
-void InterfaceOpen(InterfaceRecord* record) {
-  const char* path = reinterpret_cast<const char*>(record->DetailBlock) + kDetailPathOffset;
-  record->DeviceHandle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-}
-
-void InterfaceClose(InterfaceRecord* record) {
-  if (record->DeviceHandle == INVALID_HANDLE_VALUE) return;
-  CloseHandle(record->DeviceHandle);
-  record->DeviceHandle = INVALID_HANDLE_VALUE;
-}
-
-LONG RegistryReadString(HKEY key, const char* valueName, char* buffer) {
-  DWORD type = 0;
-  DWORD size = kFriendlyNameSize;
-  return RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-}
 
 void InterfaceWalk() {
   DeviceRecord* device = gWalk.CurrentDevice;

@@ -11,10 +11,6 @@ namespace {
 // One request block for the run: requests never overlap.
 uint8_t gRequestBlock[kKsRequestSize];
 
-void StoreU32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
@@ -34,13 +30,16 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
                       &overlapped)) {
     WaitForSingleObject(event, INFINITE);
   } else if (GetLastError() == ERROR_IO_PENDING) {
-    // The driver still holds the OVERLAPPED, the count and the output; end
-    // the request before they go. Its answer is not used.
+    // The request is still running: it may yet write the output and the
+    // OVERLAPPED, and it would deliver its count there, not in `count`. End
+    // it before they go out of reach; its answer is not used.
     CancelIoEx(handle, &overlapped);
     WaitForSingleObject(event, INFINITE);
     count = 0;
   }
-  // Any other failure completed at once and never signals the event.
+  // Any other failure has ended already. A refusal for size
+  // (ERROR_MORE_DATA) is a warning completion: it signals the event, and its
+  // count is in `count`. An error does not signal it, so it is never waited on.
   CloseHandle(event);
   return count;
 }
@@ -48,10 +47,10 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
 uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,
                           uint32_t outputLength) {
   GuidToBytes(KSPROPSETID_Pin, gRequestBlock);
-  StoreU32(gRequestBlock + 16, propertyId);
-  StoreU32(gRequestBlock + 20, KSPROPERTY_TYPE_GET);
-  StoreU32(gRequestBlock + 24, pinId);
-  StoreU32(gRequestBlock + 28, 0);
+  WireStoreU32(gRequestBlock + 16, propertyId);
+  WireStoreU32(gRequestBlock + 20, KSPROPERTY_TYPE_GET);
+  WireStoreU32(gRequestBlock + 24, pinId);
+  WireStoreU32(gRequestBlock + 28, 0);
   return KsSyncIoctl(handle, IOCTL_KS_PROPERTY, gRequestBlock, kKsRequestSize, output,
                      outputLength);
 }
@@ -67,7 +66,7 @@ bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAns
   // size query, or the driver over-reports): only the buffer is read.
   uint32_t limit = delivered < size ? delivered : size;
   uint32_t count = 0;
-  if (delivered == 0 || !ReadU32(buffer, limit, 4, &count) || count == 0) {
+  if (delivered == 0 || !KsAnswerReadU32(buffer, limit, 4, &count) || count == 0) {
     HeapFree(GetProcessHeap(), 0, buffer);
     return false;
   }

@@ -52,14 +52,12 @@ TEST_F(KsRequestTest, EachRequestHasItsOwnEventClosedBeforeItReturns) {
   uint8_t four[4];
   KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4);
   KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4);
-  std::vector<std::string> ops;
-  for (const SimCall& call : SimCalls()) ops.push_back(call.op);
   std::vector<std::string> once = {"CreateEventA", "DeviceIoControl", "WaitForSingleObject",
                                    "CloseHandle"};
   std::vector<std::string> expected = {"CreateFileA"};
   expected.insert(expected.end(), once.begin(), once.end());
   expected.insert(expected.end(), once.begin(), once.end());
-  EXPECT_EQ(ops, expected);
+  EXPECT_EQ(CallOps(), expected);
   Close(h);
 }
 
@@ -69,9 +67,7 @@ TEST_F(KsRequestTest, APendingRequestIsCancelledAndCountsAsAbsent) {
   HANDLE h = Open(pin);
   uint8_t four[4] = {9, 9, 9, 9};
   EXPECT_EQ(KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4), 0u);
-  bool cancelled = false;
-  for (const SimCall& call : SimCalls()) cancelled |= call.op == "CancelIoEx";
-  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(CallCount("CancelIoEx"), 1);
   Close(h);
 }
 

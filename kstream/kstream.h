@@ -33,9 +33,10 @@ struct KsAnswer {
 constexpr uint32_t kKsItemsOffset = 8;
 
 // Size query, then data query into a zero-filled buffer of exactly the
-// named size. False, with nothing to give back, when either yields nothing,
-// the header is incomplete or Count is 0. The caller gives the buffer back
-// with KsAnswerFree.
+// named size. False, with nothing to give back, when either query yields
+// nothing, a buffer of the named size can't be had, the header is
+// incomplete or Count is 0. The caller gives the buffer back with
+// KsAnswerFree.
 bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer);
 void KsAnswerFree(KsAnswer* answer);
 

@@ -16,7 +16,7 @@ bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t
   if (KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer) {
     return false;
   }
-  *value = LoadU32(answer);
+  *value = WireLoadU32(answer);
   return true;
 }
 
@@ -41,11 +41,11 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
   // Count may promise more entries than arrived; the search ends at the
   // last whole entry.
   uint64_t offset = kKsItemsOffset;
-  for (uint32_t i = 0; i < answer.Count && AnswerHas(answer.Length, offset, kIdentifierSize);
+  for (uint32_t i = 0; i < answer.Count && KsAnswerHas(answer.Length, offset, kIdentifierSize);
        ++i, offset += kIdentifierSize) {
     uint32_t id = 0;
-    if (MatchGuid(answer.Data, answer.Length, offset, set) &&
-        ReadU32(answer.Data, answer.Length, offset + 16, &id) && id == 0) {
+    if (KsAnswerMatchGuid(answer.Data, answer.Length, offset, set) &&
+        KsAnswerReadU32(answer.Data, answer.Length, offset + 16, &id) && id == 0) {
       found = true;
       break;
     }

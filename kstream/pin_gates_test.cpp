@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/pins.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {

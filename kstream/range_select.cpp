@@ -22,25 +22,25 @@ enum class RangePass { kPcm, kWildcard };
 // Tests a range in the pass's order. A range whose tested fields reach past
 // the answer is passed over.
 bool RangeUsable(const KsAnswer& answer, uint64_t at, RangePass pass) {
-  if (!MatchGuid(answer.Data, answer.Length, at + kMajorFormatAt, KSDATAFORMAT_TYPE_AUDIO)) {
+  if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kMajorFormatAt, KSDATAFORMAT_TYPE_AUDIO)) {
     return false;
   }
   const GUID& sub = pass == RangePass::kPcm ? KSDATAFORMAT_SUBTYPE_PCM : KSDATAFORMAT_SUBTYPE_WILDCARD;
-  if (!MatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) return false;
+  if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) return false;
   if (pass == RangePass::kPcm &&
-      !MatchGuid(answer.Data, answer.Length, at + kSpecifierAt, KSDATAFORMAT_SPECIFIER_WAVEFORMATEX)) {
+      !KsAnswerMatchGuid(answer.Data, answer.Length, at + kSpecifierAt, KSDATAFORMAT_SPECIFIER_WAVEFORMATEX)) {
     return false;
   }
-  if (!AnswerHas(answer.Length, at, kDataRangeAudioSize)) return false;
-  return LoadU32(answer.Data + at + kMaxBitsAt) >= 16;
+  if (!KsAnswerHas(answer.Length, at, kDataRangeAudioSize)) return false;
+  return WireLoadU32(answer.Data + at + kMaxBitsAt) >= 16;
 }
 
 void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
   uint64_t at = kKsItemsOffset;
   for (uint32_t i = 0; i < answer.Count; ++i) {
-    if (!AnswerHas(answer.Length, at, kRangeHeadSize)) return;
+    if (!KsAnswerHas(answer.Length, at, kRangeHeadSize)) return;
     if (RangeUsable(answer, at, pass)) MergeDataRange(best, answer.Data + at);
-    uint32_t formatSize = LoadU32(answer.Data + at + kFormatSizeAt);
+    uint32_t formatSize = WireLoadU32(answer.Data + at + kFormatSizeAt);
     // A range of size 0 would be looked at again for the rest of the count
     // with the same result; one look is all it gives.
     if (formatSize == 0) return;
@@ -51,11 +51,11 @@ void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
 }  // namespace
 
 void MergeDataRange(PcmRange* best, const uint8_t* range) {
-  uint32_t channels = LoadU32(range + kMaxChannelsAt);
+  uint32_t channels = WireLoadU32(range + kMaxChannelsAt);
   if (channels == 0xFFFFFFFFu) channels = 2;  // "any number" is reported as stereo
-  uint32_t bits = LoadU32(range + kMaxBitsAt);
-  uint32_t minRate = LoadU32(range + kMinRateAt);
-  uint32_t maxRate = LoadU32(range + kMaxRateAt);
+  uint32_t bits = WireLoadU32(range + kMaxBitsAt);
+  uint32_t minRate = WireLoadU32(range + kMinRateAt);
+  uint32_t maxRate = WireLoadU32(range + kMaxRateAt);
   if (channels > best->MaxChannels || (channels == best->MaxChannels && bits > best->MaxBits)) {
     best->MaxChannels = channels;
     best->MaxBits = bits;

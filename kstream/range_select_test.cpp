@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/pins.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {
@@ -35,31 +35,31 @@ const GUID& kWild = KSDATAFORMAT_SUBTYPE_WILDCARD;
 const GUID& kWfx = KSDATAFORMAT_SPECIFIER_WAVEFORMATEX;
 
 TEST(RangeSelect, OneStereo16BitRangeAt44100) {
-  EXPECT_EQ(Selected({Range(2, 16, 44100, 44100)}),
+  EXPECT_EQ(Selected({SimPcmRange(2, 16, 44100, 44100)}),
             RangeLines("00000002", "00000010", "0000AC44", "0000AC44"));
 }
 
 TEST(RangeSelect, TiedRangesWidenEachBoundEvenWhenTheSpansDoNotTouch) {
-  EXPECT_EQ(Selected({Range(2, 16, 44100, 96000), Range(2, 16, 8000, 22050)}),
+  EXPECT_EQ(Selected({SimPcmRange(2, 16, 44100, 96000), SimPcmRange(2, 16, 8000, 22050)}),
             RangeLines("00000002", "00000010", "00001F40", "00017700"));
 }
 
 TEST(RangeSelect, MoreChannelsWinThenMoreBits) {
-  EXPECT_EQ(Selected({Range(2, 16, 8000, 8000), Range(2, 24, 48000, 48000)}),
+  EXPECT_EQ(Selected({SimPcmRange(2, 16, 8000, 8000), SimPcmRange(2, 24, 48000, 48000)}),
             RangeLines("00000002", "00000018", "0000BB80", "0000BB80"));
-  EXPECT_EQ(Selected({Range(2, 24, 48000, 48000), Range(8, 16, 44100, 44100),
-                      Range(6, 32, 8000, 8000), Range(8, 8, 8000, 8000)}),
+  EXPECT_EQ(Selected({SimPcmRange(2, 24, 48000, 48000), SimPcmRange(8, 16, 44100, 44100),
+                      SimPcmRange(6, 32, 8000, 8000), SimPcmRange(8, 8, 8000, 8000)}),
             RangeLines("00000008", "00000010", "0000AC44", "0000AC44"));
 }
 
 TEST(RangeSelect, AnyChannelCountCountsAsStereo) {
-  EXPECT_EQ(Selected({Range(0xFFFFFFFF, 16, 8000, 8000), Range(2, 16, 96000, 96000)}),
+  EXPECT_EQ(Selected({SimPcmRange(0xFFFFFFFF, 16, 8000, 8000), SimPcmRange(2, 16, 96000, 96000)}),
             RangeLines("00000002", "00000010", "00001F40", "00017700"));
 }
 
 TEST(RangeSelect, FewerThan16BitsAreIgnored) {
-  EXPECT_EQ(Selected({Range(2, 15, 8000, 8000)}), "");
-  EXPECT_EQ(Selected({Range(2, 8, 8000, 8000), Range(1, 16, 8000, 8000)}),
+  EXPECT_EQ(Selected({SimPcmRange(2, 15, 8000, 8000)}), "");
+  EXPECT_EQ(Selected({SimPcmRange(2, 8, 8000, 8000), SimPcmRange(1, 16, 8000, 8000)}),
             RangeLines("00000001", "00000010", "00001F40", "00001F40"));
 }
 
@@ -108,13 +108,13 @@ TEST(RangeSelect, AZeroFormatSizeWithAHugeCountIsOneLook) {
   stuck.minRate = stuck.maxRate = 48000;
   SimBytes bytes = SimDataRangeBytes(stuck);
   bytes[0] = 0;  // FormatSize 0, with the range's own fields still there
-  EXPECT_EQ(Selected(SimList({bytes, Range(8, 24, 8000, 8000)}, 0xFFFFFFFFu)),
+  EXPECT_EQ(Selected(SimList({bytes, SimPcmRange(8, 24, 8000, 8000)}, 0xFFFFFFFFu)),
             RangeLines("00000002", "00000010", "0000BB80", "0000BB80"));
   EXPECT_EQ(PinRequests(0).back().a, KSPROPERTY_PIN_DATARANGES);
 }
 
 TEST(RangeSelect, ACountPastTheAnswerStopsAtItsEnd) {
-  EXPECT_EQ(Selected(SimList({Range(2, 16, 8000, 8000)}, 1000000u)),
+  EXPECT_EQ(Selected(SimList({SimPcmRange(2, 16, 8000, 8000)}, 1000000u)),
             RangeLines("00000002", "00000010", "00001F40", "00001F40"));
   SimDataRange tiny;
   tiny.formatSize = 4;  // steps of 4 through the answer, never past it
@@ -129,18 +129,18 @@ TEST(RangeSelect, ARangeCutShortIsPassedOver) {
   cut.maxChannels = 2;
   cut.maxBits = 16;
   EXPECT_EQ(Selected({SimDataRangeBytes(cut)}), "");
-  EXPECT_EQ(Selected({SimDataRangeBytes(cut), Range(1, 16, 8000, 8000)}),
+  EXPECT_EQ(Selected({SimDataRangeBytes(cut), SimPcmRange(1, 16, 8000, 8000)}),
             RangeLines("00000001", "00000010", "00001F40", "00001F40"));
 }
 
 TEST(RangeSelect, AnswersThatLieAboutTheirSize) {
-  SimAnswer grew = SimList({Range(2, 16, 8000, 8000)});
+  SimAnswer grew = SimList({SimPcmRange(2, 16, 8000, 8000)});
   grew.sizeQuery = 40;  // the data query then names 96
   EXPECT_EQ(Selected(grew), "");
-  SimAnswer overReported = SimList({Range(2, 16, 8000, 8000)});
+  SimAnswer overReported = SimList({SimPcmRange(2, 16, 8000, 8000)});
   overReported.reported = 0x7FFFFFFF;
   EXPECT_EQ(Selected(overReported), RangeLines("00000002", "00000010", "00001F40", "00001F40"));
-  SimAnswer underReported = SimList({Range(2, 16, 8000, 8000)});
+  SimAnswer underReported = SimList({SimPcmRange(2, 16, 8000, 8000)});
   underReported.reported = 40;
   EXPECT_EQ(Selected(underReported), "");
   EXPECT_EQ(Selected(SimAnswerBytes({0x10, 0, 0, 0, 1, 0, 0})), "");
@@ -149,20 +149,20 @@ TEST(RangeSelect, AnswersThatLieAboutTheirSize) {
 
 TEST(MergeDataRange, ReplacesWidensOrIgnores) {
   PcmRange best = {0, 0, 0xFFFFFFFFu, 0};
-  SimBytes r = Range(2, 16, 44100, 48000);
+  SimBytes r = SimPcmRange(2, 16, 44100, 48000);
   MergeDataRange(&best, r.data());
   EXPECT_EQ(best.MaxChannels, 2u);
   EXPECT_EQ(best.MinSampleRate, 44100u);
-  SimBytes lower = Range(2, 16, 8000, 16000);
+  SimBytes lower = SimPcmRange(2, 16, 8000, 16000);
   MergeDataRange(&best, lower.data());
   EXPECT_EQ(best.MinSampleRate, 8000u);
   EXPECT_EQ(best.MaxSampleRate, 48000u);
-  SimBytes fewer = Range(1, 32, 1, 999999);
+  SimBytes fewer = SimPcmRange(1, 32, 1, 999999);
   MergeDataRange(&best, fewer.data());
   EXPECT_EQ(best.MaxBits, 16u);
   EXPECT_EQ(best.MaxSampleRate, 48000u);
   // A replacing range's rates are taken as stated, even upside down.
-  SimBytes odd = Range(2, 24, 96000, 8000);
+  SimBytes odd = SimPcmRange(2, 24, 96000, 8000);
   MergeDataRange(&best, odd.data());
   EXPECT_EQ(best.MinSampleRate, 96000u);
   EXPECT_EQ(best.MaxSampleRate, 8000u);

@@ -154,6 +154,19 @@ inline constexpr GUID KSDATAFORMAT_SUBTYPE_WILDCARD = {0, 0, 0, {0, 0, 0, 0, 0, 
 inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 inline constexpr GUID KSDATAFORMAT_SPECIFIER_WAVEFORMATEX = {0x05589F81, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 
+// A 32-bit number as it lies in driver answers and platform records:
+// little-endian, whatever the byte order of the machine reading it.
+inline uint32_t WireLoadU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+inline void WireStoreU32(uint8_t* p, uint32_t value) {
+  p[0] = static_cast<uint8_t>(value);
+  p[1] = static_cast<uint8_t>(value >> 8);
+  p[2] = static_cast<uint8_t>(value >> 16);
+  p[3] = static_cast<uint8_t>(value >> 24);
+}
+
 // A GUID as it lies in memory and in driver answers: Data1..Data3
 // little-endian, then Data4 as it stands.
 void GuidToBytes(const GUID& guid, uint8_t out[16]);

@@ -4,7 +4,7 @@
 
 #include "machine_list.h"
 #include "reader/report_view.h"
-#include "tests/pins.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {
@@ -109,7 +109,7 @@ TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
   machine.devices.erase(machine.devices.begin() + 2);                  // the line converter goes
   machine.devices[0].interfaces[1].friendlyName = SimString("Mic");   // renamed interface
   machine.devices[1].interfaces[0].pins[1].dataRanges =
-      SimList({Range(2, 16, 48000, 48000)});                          // driver update
+      SimList({SimPcmRange(2, 16, 48000, 48000)});                          // driver update
   machine.devices[1].interfaces[0].pins[2].communication = SimU32(1);  // a new pin
   ASSERT_TRUE(ReportParse(RunMachine(machine).report, &after, &error)) << error;
   std::string diff = ReportDiff(before, after, ReadOptions());

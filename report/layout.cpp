@@ -1,7 +1,7 @@
 #include "report/layout.h"
 
 #include "ksreport_config.h"
-#include "report/report.h"
+#include "report/writer.h"
 
 namespace ksr {
 

@@ -1,4 +1,4 @@
-#include "report/report.h"
+#include "report/writer.h"
 
 #include "platform/platform.h"
 

@@ -47,6 +47,8 @@ char* ArenaScratchFor(uint32_t size) {
   return buffer;
 }
 
+void ArenaScratchEnd(char* buffer, uint32_t size) { buffer[size - 1] = '\0'; }
+
 void ArenaCommitString(const char* text) {
   unsigned char* end = ArenaStoreEnd();
   unsigned char* p = reinterpret_cast<unsigned char*>(const_cast<char*>(text));

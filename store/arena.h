@@ -29,6 +29,10 @@ char* ArenaScratch();
 // in a NUL inside the store.
 char* ArenaScratchFor(uint32_t size);
 
+// Ends a scratch string that the platform filled to the last byte of the
+// `size` bytes it was told, without a NUL inside them.
+void ArenaScratchEnd(char* buffer, uint32_t size);
+
 // True when `size` bytes fit between the top and the store's end.
 bool ArenaHasRoom(uint32_t size);
 

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "report/layout.h"
 
 namespace ksr {
 
-SimRunResult RunMachine(const SimMachine& machine) {
-  return SimRunReport(machine, kTestOutDir, false);
-}
+// --- Small machines -------------------------------------------------------
 
 SimMachine LoadMachine(const std::string& relativePath) {
   SimMachine machine;
@@ -16,29 +17,6 @@ SimMachine LoadMachine(const std::string& relativePath) {
   std::string path = std::string(KSREPORT_SOURCE_DIR) + "/" + relativePath;
   EXPECT_TRUE(SimLoadMachineFile(path, &machine, &error)) << error;
   return machine;
-}
-
-static std::string Header() {
-  return std::string(ReportBannerText()) + "\r\n\r\n" + kRuleText + "\r\n" + kStartTitle + "\r\n" +
-         kRuleText + "\r\n";
-}
-
-static std::string Footer() {
-  return std::string("\r\n") + kRuleText + "\r\n" + kEndTitle + "\r\n" + kRuleText + "\r\n\r\n" +
-         kClosingPrefix + ReportFeedbackAddress() + kClosingSuffix + "\r\n";
-}
-
-std::string ReportWithBody(const std::string& body) { return Header() + body + Footer(); }
-
-std::string ReportBody(const std::string& report) {
-  std::string header = Header();
-  std::string footer = Footer();
-  bool framed = report.size() >= header.size() + footer.size() &&
-                report.compare(0, header.size(), header) == 0 &&
-                report.compare(report.size() - footer.size(), footer.size(), footer) == 0;
-  EXPECT_TRUE(framed) << "report without its header and footer:\n" << report;
-  if (!framed) return report;
-  return report.substr(header.size(), report.size() - header.size() - footer.size());
 }
 
 SimInterface TestInterface(const std::vector<SimPin>& pins) {
@@ -65,10 +43,116 @@ SimDevice TestDevice(const std::vector<SimPin>& pins) {
   return device;
 }
 
+// --- Runs and reports -----------------------------------------------------
+
+SimRunResult RunMachine(const SimMachine& machine) {
+  return SimRunReport(machine, kTestOutDir, false);
+}
+
+std::string ExpectedText(const std::string& name) {
+  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/tests/expected/" + name, std::ios::binary);
+  EXPECT_TRUE(in.good()) << "tests/expected/" << name;
+  std::ostringstream text;
+  text << in.rdbuf();
+  // The expected files carry the default address; a build configured with
+  // another one writes that instead.
+  std::string bytes = text.str();
+  const std::string placeholder = "support@example.invalid!\r\n";
+  size_t at = bytes.rfind(placeholder);
+  if (at != std::string::npos) {
+    bytes.replace(at, placeholder.size(), std::string(ReportFeedbackAddress()) + "!\r\n");
+  }
+  return bytes;
+}
+
+std::string EmptyReport() {
+  return std::string(ReportBannerText()) + "\r\n" + ExpectedText("empty-report.txt");
+}
+
+// The frame splits after its start title's closing rule: header above,
+// footer below.
+static size_t BodyAt(const std::string& frame) {
+  const std::string start = "Start WDM Device Enumeration\r\n============================\r\n";
+  size_t at = frame.find(start);
+  EXPECT_NE(at, std::string::npos) << "no start title in the expected frame";
+  return at == std::string::npos ? 0 : at + start.size();
+}
+
+std::string ReportWithBody(const std::string& body) {
+  std::string frame = EmptyReport();
+  return frame.insert(BodyAt(frame), body);
+}
+
+std::string ReportBody(const std::string& report) {
+  std::string frame = EmptyReport();
+  size_t split = BodyAt(frame);
+  std::string header = frame.substr(0, split);
+  std::string footer = frame.substr(split);
+  bool framed = report.size() >= header.size() + footer.size() &&
+                report.compare(0, header.size(), header) == 0 &&
+                report.compare(report.size() - footer.size(), footer.size(), footer) == 0;
+  EXPECT_TRUE(framed) << "report without its header and footer:\n" << report;
+  if (!framed) return report;
+  return report.substr(header.size(), report.size() - header.size() - footer.size());
+}
+
+std::string PinLines(const SimInterface& iface) {
+  SimMachine machine;
+  SimDevice device = TestDevice({});
+  device.interfaces = {iface};
+  machine.devices = {device};
+  SimRunResult run = RunMachine(machine);
+  for (const std::string& m : run.misuse) ADD_FAILURE() << "misuse: " << m;
+  std::string body = ReportBody(run.report);
+  const std::string marker = "   +Speakers\r\n";
+  size_t at = body.find(marker);
+  if (at == std::string::npos) {
+    ADD_FAILURE() << "no Interface line in:\n" << body;
+    return body;
+  }
+  return body.substr(at + marker.size());
+}
+
+std::string PinLines(const std::vector<SimPin>& pins) { return PinLines(TestInterface(pins)); }
+
+std::string NumPins(const std::string& hex8) { return "    NumPins: " + hex8 + "\r\n"; }
+
+std::string PinLine(const std::string& id, const std::string& dataflow) {
+  return "       +Pin " + id + " Dataflow: " + dataflow + "\r\n";
+}
+
+std::string RangeLines(const std::string& channels, const std::string& bits,
+                       const std::string& minRate, const std::string& maxRate) {
+  return "          MaxChannels: " + channels + "\r\n          MaxBits    : " + bits +
+         "\r\n          MinSampleRt: " + minRate + "\r\n          MaxSampleRt: " + maxRate + "\r\n";
+}
+
+// --- The call log ---------------------------------------------------------
+
+std::vector<std::string> CallOps() {
+  std::vector<std::string> ops;
+  for (const SimCall& call : SimCalls()) ops.push_back(call.op);
+  return ops;
+}
+
+int CallCount(const std::string& op) {
+  int n = 0;
+  for (const SimCall& call : SimCalls()) n += call.op == op;
+  return n;
+}
+
 std::vector<SimCall> IoctlCalls() {
   std::vector<SimCall> calls;
   for (const SimCall& call : SimCalls()) {
     if (call.op == "DeviceIoControl") calls.push_back(call);
+  }
+  return calls;
+}
+
+std::vector<SimCall> PinRequests(uint32_t pinId) {
+  std::vector<SimCall> calls;
+  for (const SimCall& call : IoctlCalls()) {
+    if (call.a != KSPROPERTY_PIN_CTYPES && call.b == pinId) calls.push_back(call);
   }
   return calls;
 }

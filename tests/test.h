@@ -1,5 +1,6 @@
 // Shared helpers for the tests: small machines in a few lines, whole
-// reports, and the call log of the simulated machine.
+// reports and the lines under an interface, and the call log of the
+// simulated machine.
 #pragma once
 
 #include <string>
@@ -10,28 +11,64 @@
 
 namespace ksr {
 
+// --- Small machines -------------------------------------------------------
+
 // The folder the simulated program lives in during tests.
 inline const char kTestOutDir[] = "C:/sim";
+
+// Loads tests/machines/NAME or examples/NAME from the source tree.
+SimMachine LoadMachine(const std::string& relativePath);
+
+// An interface that passes every interface gate, named "Speakers", with a
+// device path of its own, carrying the given pins.
+SimInterface TestInterface(const std::vector<SimPin>& pins);
+
+// A device with every property and one TestInterface carrying the pins.
+SimDevice TestDevice(const std::vector<SimPin>& pins);
+
+// --- Runs and reports -----------------------------------------------------
 
 // Runs the report over machine, in memory.
 SimRunResult RunMachine(const SimMachine& machine);
 
-// Loads tests/machines/NAME or examples/NAME from the source tree.
-SimMachine LoadMachine(const std::string& relativePath);
+// A file of tests/expected/, with the closing line's address made the one
+// this build writes.
+std::string ExpectedText(const std::string& name);
+
+// The report of a machine with no devices: banner and frame
+// (tests/expected/empty-report.txt after the banner line).
+std::string EmptyReport();
+
+// A report's fixed frame around body.
+std::string ReportWithBody(const std::string& body);
 
 // The report's text between the header and the footer, which every report
 // shares; fails the test if the frame is not there.
 std::string ReportBody(const std::string& report);
 
-// A report's fixed frame around body.
-std::string ReportWithBody(const std::string& body);
+// Runs a machine whose one interface has these pins and returns the lines
+// after the Interface line; fails the test on misuse.
+std::string PinLines(const std::vector<SimPin>& pins);
+std::string PinLines(const SimInterface& iface);
 
-// A device that qualifies as far as the interface gates go, with one
-// interface carrying the given pins.
-SimDevice TestDevice(const std::vector<SimPin>& pins);
-SimInterface TestInterface(const std::vector<SimPin>& pins);
+// The lines under an Interface line, spelled out for expectations.
+std::string NumPins(const std::string& hex8);
+std::string PinLine(const std::string& id, const std::string& dataflow);
+std::string RangeLines(const std::string& channels, const std::string& bits,
+                       const std::string& minRate, const std::string& maxRate);
+
+// --- The call log ---------------------------------------------------------
+
+// The names of the platform operations of the last run, in order.
+std::vector<std::string> CallOps();
+
+// How many times the last run called op.
+int CallCount(const std::string& op);
 
 // Just the DeviceIoControl calls of the last run.
 std::vector<SimCall> IoctlCalls();
+
+// DeviceIoControl calls about pin id of the last run.
+std::vector<SimCall> PinRequests(uint32_t pinId);
 
 }  // namespace ksr

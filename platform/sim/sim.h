@@ -134,7 +134,6 @@ const std::vector<SimCall>& SimCalls();
 const SimHeapStats& SimHeap();
 // The bytes written to a file (after path mapping), or nullopt.
 std::optional<std::string> SimFileBytes(const std::string& path);
-std::string SimOutDir();
 
 // Reads a machine file. False with a message naming the key on error.
 bool SimLoadMachineText(const std::string& text, SimMachine* machine, std::string* error);

@@ -6,7 +6,9 @@ namespace ksr {
 namespace {
 
 void AppendU32(SimBytes* out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
+  uint8_t bytes[4];
+  WireStoreU32(bytes, value);
+  for (uint8_t b : bytes) out->push_back(b);
 }
 
 void AppendGuid(SimBytes* out, const GUID& guid) {

@@ -37,16 +37,11 @@ SimAnswer FilterAnswer(const SimInterface& iface, uint32_t propertyId, uint32_t 
   return answer != nullptr ? *answer : SimAbsent();
 }
 
-uint32_t U32At(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
 // A pin-property GET: 32 bytes, the pin property set, the GET flag.
 bool PinPropertyRequest(const void* input, DWORD inputLength) {
   if (input == nullptr || inputLength != 32) return false;
   const uint8_t* block = static_cast<const uint8_t*>(input);
-  return GuidEqualsBytes(KSPROPSETID_Pin, block) && U32At(block + 20) == KSPROPERTY_TYPE_GET;
+  return GuidEqualsBytes(KSPROPSETID_Pin, block) && WireLoadU32(block + 20) == KSPROPERTY_TYPE_GET;
 }
 
 void Signal(uintptr_t event) {
@@ -64,8 +59,8 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
   SimWorld& world = World();
   const uint8_t* block = static_cast<const uint8_t*>(inBuffer);
   bool pinRequest = PinPropertyRequest(inBuffer, inBufferSize);
-  uint32_t propertyId = pinRequest ? U32At(block + 16) : 0;
-  uint32_t pinId = pinRequest ? U32At(block + 24) : 0;
+  uint32_t propertyId = pinRequest ? WireLoadU32(block + 16) : 0;
+  uint32_t pinId = pinRequest ? WireLoadU32(block + 24) : 0;
   SimLog(op, reinterpret_cast<uintptr_t>(device), propertyId, pinId, inBufferSize, outBufferSize);
   SimHandle* filter = SimUse(device, SimKind::kFilter, op);
   if (filter == nullptr) {

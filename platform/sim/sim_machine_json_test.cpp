@@ -4,7 +4,7 @@
 
 #include "machine_list.h"
 #include "platform/sim/sim.h"
-#include "tests/pins.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {

@@ -142,7 +142,6 @@ void SimGuardRegion(const void* begin, const void* end) {
 const std::vector<std::string>& SimMisuse() { return World().misuse; }
 const std::vector<SimCall>& SimCalls() { return World().calls; }
 const SimHeapStats& SimHeap() { return World().heap; }
-std::string SimOutDir() { return World().outDir; }
 
 std::optional<std::string> SimFileBytes(const std::string& path) {
   const auto& files = World().files;

@@ -13,7 +13,10 @@ struct Reader {
   size_t at = 0;
   uint8_t U8() { return at < size ? data[at++] : 0; }
   uint16_t U16() { return static_cast<uint16_t>(U8() | U8() << 8); }
-  uint32_t U32() { return static_cast<uint32_t>(U16()) | static_cast<uint32_t>(U16()) << 16; }
+  uint32_t U32() {
+    uint8_t b[4] = {U8(), U8(), U8(), U8()};
+    return WireLoadU32(b);
+  }
   SimBytes Bytes() {
     size_t n = std::min<size_t>(U16(), kFuzzMaxBytes);
     SimBytes b;
@@ -30,7 +33,11 @@ struct Writer {
   std::vector<uint8_t> out;
   void U8(uint8_t v) { out.push_back(v); }
   void U16(uint16_t v) { U8(static_cast<uint8_t>(v)); U8(static_cast<uint8_t>(v >> 8)); }
-  void U32(uint32_t v) { U16(static_cast<uint16_t>(v)); U16(static_cast<uint16_t>(v >> 16)); }
+  void U32(uint32_t v) {
+    uint8_t b[4];
+    WireStoreU32(b, v);
+    for (uint8_t byte : b) U8(byte);
+  }
   void Bytes(const SimBytes& b) {
     size_t n = std::min(b.size(), kFuzzMaxBytes);
     U16(static_cast<uint16_t>(n));
@@ -69,8 +76,7 @@ void WriteAnswer(Writer& w, const SimAnswer& a) {
 // number of pins.
 SimAnswer BoundPinTypes(SimAnswer a) {
   if (a.kind == SimAnswer::kBytes && a.bytes.size() >= 4) {
-    uint32_t v = static_cast<uint32_t>(a.bytes[0] | a.bytes[1] << 8 | a.bytes[2] << 16) |
-                 static_cast<uint32_t>(a.bytes[3]) << 24;
+    uint32_t v = WireLoadU32(a.bytes.data());
     if (v > kFuzzMaxPinTypes) {
       SimBytes b = SimU32Bytes(v % (kFuzzMaxPinTypes + 1));
       std::copy(b.begin(), b.end(), a.bytes.begin());

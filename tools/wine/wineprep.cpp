@@ -89,7 +89,9 @@ struct Prep {
   }
 
   void U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) table += static_cast<char>(v >> (8 * i));
+    uint8_t bytes[4];
+    WireStoreU32(bytes, v);
+    table.append(reinterpret_cast<const char*>(bytes), 4);
   }
   void Counted(const std::string& s) {
     U32(static_cast<uint32_t>(s.size()));
@@ -191,7 +193,6 @@ struct Prep {
     U32(i.opens ? 1 : 0);
     Counted("\\??\\" + Hashed(instance) + "#" + kAudio);
     Counted(ref);
-    std::string before = table;
     size_t countAt = table.size();
     U32(0);
     uint32_t answers = 0;
