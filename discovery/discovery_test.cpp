@@ -129,6 +129,16 @@ TEST(DeviceWalk, TheSecondOfThreeDevicesKeepsNothing) {
   EXPECT_STREQ(third->FirstChild->FriendlyName, "Speakers");
 }
 
+TEST(DeviceWalk, AFailedEnumerationEndsTheWalkAndTheSetIsStillDestroyed) {
+  SimMachine machine;
+  machine.devices = {TestDevice({}), TestDevice({}), TestDevice({})};
+  machine.failCalls.push_back({"SetupDiEnumDeviceInfo", 2, ERROR_INVALID_DATA});
+  EXPECT_EQ(BodyOf(machine), TestBlock() + "   +Speakers\r\n" + NumPins("00000000"))
+      << "the failing index ends the walk";
+  EXPECT_EQ(CallCount("SetupDiEnumDeviceInfo"), 2) << "later indexes are not tried";
+  EXPECT_EQ(CallCount("SetupDiDestroyDeviceInfoList"), 1);
+}
+
 TEST(DeviceWalk, AWalkThatKeepsNothingEmptiesTheStore) {
   SimMachine machine;
   machine.devices = {TestDevice({SimDefaultPin()}), TestDevice({})};

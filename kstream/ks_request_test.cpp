@@ -73,7 +73,7 @@ TEST_F(KsRequestTest, APendingRequestIsCancelledAndCountsAsAbsent) {
 
 TEST_F(KsRequestTest, AnEventThatCannotBeMadeSendsNothing) {
   HANDLE h = Open(SimDefaultPin());
-  SimFailEventCreation(1);
+  ASSERT_TRUE(SimFailCall("CreateEventA", 1, ERROR_NOT_ENOUGH_MEMORY));
   uint8_t four[4];
   EXPECT_EQ(KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4), 0u);
   EXPECT_TRUE(IoctlCalls().empty());
@@ -128,6 +128,18 @@ TEST_F(KsRequestTest, AnOverReportedCountIsBoundedByTheBuffer) {
   KsAnswer answer;
   ASSERT_TRUE(FetchMultipleItem(h, 0, KSPROPERTY_PIN_MEDIUMS, &answer));
   EXPECT_EQ(answer.Length, 32u);
+  KsAnswerFree(&answer);
+  Close(h);
+}
+
+TEST_F(KsRequestTest, AnAnswerBufferThatCannotBeHadFailsTheFetch) {
+  HANDLE h = Open(SimDefaultPin());
+  ASSERT_TRUE(SimFailCall("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY));
+  KsAnswer answer;
+  EXPECT_FALSE(FetchMultipleItem(h, 0, KSPROPERTY_PIN_MEDIUMS, &answer));
+  EXPECT_EQ(IoctlCalls().size(), 1u) << "no data query without a buffer";
+  EXPECT_EQ(CallCount("HeapFree"), 0);
+  ASSERT_TRUE(FetchMultipleItem(h, 0, KSPROPERTY_PIN_MEDIUMS, &answer)) << "the next one is had";
   KsAnswerFree(&answer);
   Close(h);
 }

@@ -81,6 +81,17 @@ TEST(ReportPrint, FirstWriteCreatesTheFileAndTheLockThenEachPieceTakesTheLock) {
   EXPECT_TRUE(SimMisuse().empty()) << SimMisuse()[0];
 }
 
+TEST(ReportPrint, AFailedWriteLosesOnlyItsPiece) {
+  SimMachine machine;
+  // Pieces: banner, line end, line end, rule, line end, start title, ...
+  machine.failCalls.push_back({"WriteFile", 6, ERROR_DISK_FULL});
+  SimRunResult run = RunMachine(machine);
+  EXPECT_TRUE(run.misuse.empty());
+  std::string expected = EmptyReport();
+  expected.erase(expected.find("Start WDM Device Enumeration"), 28);
+  EXPECT_EQ(run.report, expected);
+}
+
 TEST(ReportPrint, AFailedCreationIsTriedAgainWithTheNextPiece) {
   SimMachine machine;
   machine.reportCreateFailures = 2;

@@ -57,10 +57,21 @@ struct SimDevice {
   std::vector<SimInterface> interfaces;
 };
 
+// The nth call of a platform operation fails with error: it ends at once
+// and changes nothing, but for the releasing operations (CloseHandle,
+// RegCloseKey, HeapFree, SetupDiDestroyDeviceInfoList), which release and
+// then report the failure.
+struct SimFailure {
+  std::string op;
+  uint32_t nth = 1;
+  DWORD error = ERROR_GEN_FAILURE;
+};
+
 struct SimMachine {
   bool deviceSet = true;
   std::optional<std::string> moduleFileName;
   uint32_t reportCreateFailures = 0;
+  std::vector<SimFailure> failCalls;  // nth counted from the start of the run
   std::vector<SimDevice> devices;
 };
 
@@ -124,8 +135,11 @@ constexpr size_t kSimHeapLimit = 64u << 20;
 void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles);
 // Ends the run: anything still open, outstanding or allocated is misuse.
 void SimFinish();
-// Makes the nth CreateEventA from now on fail (1 = the next one); 0 never.
-void SimFailEventCreation(uint32_t nth);
+// Makes the nth call of op from now on (1 = the next one) fail with error.
+// False, and nothing armed, for an operation that has no way to fail.
+bool SimFailCall(const std::string& op, uint32_t nth, DWORD error);
+// True for the operations that SimFailCall and failCalls can fail.
+bool SimCanFail(const std::string& op);
 // Writes by the platform into [begin, end) must stay inside it.
 void SimGuardRegion(const void* begin, const void* end);
 

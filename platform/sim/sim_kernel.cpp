@@ -32,7 +32,7 @@ std::string MapIntoOutDir(const std::string& path) {
 HANDLE CreateReportFile(LPCSTR fileName) {
   SimWorld& world = World();
   if (world.reportCreates++ < world.machine.reportCreateFailures) {
-    SimSetLastError(5);  // ERROR_ACCESS_DENIED
+    SimSetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
   SimHandle file;
@@ -42,7 +42,7 @@ HANDLE CreateReportFile(LPCSTR fileName) {
   if (world.writeFiles) {
     file.disk = std::fopen(file.path.c_str(), "wb");
     if (file.disk == nullptr) {
-      SimSetLastError(5);
+      SimSetLastError(ERROR_ACCESS_DENIED);
       return INVALID_HANDLE_VALUE;
     }
   }
@@ -66,7 +66,7 @@ HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
       return SimNewHandle(filter);
     }
   }
-  SimSetLastError(3);  // ERROR_PATH_NOT_FOUND
+  SimSetLastError(ERROR_PATH_NOT_FOUND);
   return INVALID_HANDLE_VALUE;
 }
 
@@ -74,6 +74,7 @@ HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   SimLog("GetModuleFileNameA", reinterpret_cast<uintptr_t>(module), size);
+  if (SimCallFails("GetModuleFileNameA")) return 0;
   if (module != nullptr || size == 0) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -98,6 +99,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   (void)securityAttributes;
   (void)templateFile;
   SimLog("CreateFileA", 0, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+  if (SimCallFails("CreateFileA")) return INVALID_HANDLE_VALUE;
   if (fileName == nullptr) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -114,6 +116,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
   SimHandle* h = SimUse(file, SimKind::kFile, "WriteFile");
   if (h == nullptr) return FALSE;
   if (overlapped != nullptr) SimFlag("WriteFile: report written with an OVERLAPPED");
+  if (bytesWritten != nullptr) *bytesWritten = 0;
+  if (SimCallFails("WriteFile")) return FALSE;
   const char* bytes = static_cast<const char*>(buffer);
   World().files[h->path].append(bytes, bytesToWrite);
   if (h->disk != nullptr) {
@@ -131,11 +135,7 @@ HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL
   (void)eventAttributes;
   SimLog("CreateEventA", 0, static_cast<uint32_t>(manualReset), static_cast<uint32_t>(initialState));
   if (manualReset || name != nullptr) SimFlag("CreateEventA: expected an unnamed auto-reset event");
-  uint32_t& untilFailure = World().eventsUntilFailure;
-  if (untilFailure != 0 && --untilFailure == 0) {
-    SimSetLastError(8);  // ERROR_NOT_ENOUGH_MEMORY
-    return nullptr;
-  }
+  if (SimCallFails("CreateEventA")) return nullptr;
   SimHandle event;
   event.kind = SimKind::kEvent;
   event.signalled = initialState != FALSE;
@@ -145,7 +145,7 @@ HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL
 BOOL SetEvent(HANDLE event) {
   SimLog("SetEvent", reinterpret_cast<uintptr_t>(event));
   SimHandle* h = SimUse(event, SimKind::kEvent, "SetEvent");
-  if (h == nullptr) return FALSE;
+  if (h == nullptr || SimCallFails("SetEvent")) return FALSE;
   h->signalled = true;
   h->setByProgram = true;
   return TRUE;
@@ -154,7 +154,7 @@ BOOL SetEvent(HANDLE event) {
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   SimLog("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), milliseconds);
   SimHandle* h = SimUse(handle, SimKind::kEvent, "WaitForSingleObject");
-  if (h == nullptr) return WAIT_FAILED;
+  if (h == nullptr || SimCallFails("WaitForSingleObject")) return WAIT_FAILED;
   if (h->signalled) {
     h->signalled = false;  // auto-reset
     return WAIT_OBJECT_0;
@@ -163,7 +163,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     SimFlag("WaitForSingleObject: waits forever on an event that nothing will signal");
     return WAIT_FAILED;
   }
-  return 0x102;  // WAIT_TIMEOUT
+  return WAIT_TIMEOUT;
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -190,7 +190,7 @@ BOOL CloseHandle(HANDLE handle) {
     h.disk = nullptr;
   }
   h.open = false;
-  return TRUE;
+  return SimCallFails("CloseHandle") ? FALSE : TRUE;
 }
 
 DWORD GetLastError() { return World().lastError; }
@@ -201,6 +201,7 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
   SimWorld& world = World();
   SimLog("HeapAlloc", reinterpret_cast<uintptr_t>(heap), static_cast<uint32_t>(bytes), flags);
   if (reinterpret_cast<uintptr_t>(heap) != kProcessHeap) SimFlag("HeapAlloc: not the process heap");
+  if (SimCallFails("HeapAlloc")) return nullptr;
   if (bytes > kSimHeapLimit) {
     ++world.heap.refused;
     return nullptr;
@@ -238,7 +239,7 @@ BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
   std::free(block);
   world.heapBlocks.erase(it);
   ++world.heap.frees;
-  return TRUE;
+  return SimCallFails("HeapFree") ? FALSE : TRUE;
 }
 
 }  // namespace ksr

@@ -10,9 +10,6 @@ namespace ksr {
 
 namespace {
 
-constexpr ULONG_PTR kStatusPending = 0x103;
-constexpr ULONG_PTR kStatusCancelled = 0xC0000120;
-
 const SimAnswer* PinAnswer(const SimPin& pin, uint32_t propertyId) {
   switch (propertyId) {
     case KSPROPERTY_PIN_CINSTANCES: return &pin.instances;
@@ -32,16 +29,53 @@ SimAnswer FilterAnswer(const SimInterface& iface, uint32_t propertyId, uint32_t 
     if (iface.pinTypes) return *iface.pinTypes;
     return SimU32(static_cast<uint32_t>(iface.pins.size()));
   }
-  if (pinId >= iface.pins.size()) return SimAbsent();
+  if (pinId >= iface.pins.size()) return SimAnswer();
   const SimAnswer* answer = PinAnswer(iface.pins[pinId], propertyId);
-  return answer != nullptr ? *answer : SimAbsent();
+  return answer != nullptr ? *answer : SimAnswer();
 }
 
-// A pin-property GET: 32 bytes, the pin property set, the GET flag.
-bool PinPropertyRequest(const void* input, DWORD inputLength) {
-  if (input == nullptr || inputLength != 32) return false;
-  const uint8_t* block = static_cast<const uint8_t*>(input);
-  return GuidEqualsBytes(KSPROPSETID_Pin, block) && WireLoadU32(block + 20) == KSPROPERTY_TYPE_GET;
+// Checks a request as a strict driver and I/O manager would: a 32-byte
+// KSP_PIN GET of the pin property set with Reserved 0, and an OVERLAPPED
+// that is zero apart from hEvent, whose low bit keeps the completion off
+// any completion port. Each violation is flagged; false when the request
+// can't be taken at all.
+bool CheckRequest(DWORD ioControlCode, const void* input, DWORD inputLength,
+                  const OVERLAPPED* overlapped) {
+  const std::string op = "DeviceIoControl: ";
+  bool ok = true;
+  if (ioControlCode != IOCTL_KS_PROPERTY) {
+    SimFlag(op + "control code " + SimHex(ioControlCode) + " is not IOCTL_KS_PROPERTY");
+    ok = false;
+  }
+  if (input == nullptr || inputLength != 32) {
+    SimFlag(op + "input of " + std::to_string(inputLength) + " bytes is not a 32-byte KSP_PIN");
+    ok = false;
+  } else {
+    const uint8_t* block = static_cast<const uint8_t*>(input);
+    if (!GuidEqualsBytes(KSPROPSETID_Pin, block)) {
+      SimFlag(op + "property set is not KSPROPSETID_Pin");
+      ok = false;
+    }
+    if (WireLoadU32(block + 20) != KSPROPERTY_TYPE_GET) {
+      SimFlag(op + "Flags " + SimHex(WireLoadU32(block + 20)) + " is not KSPROPERTY_TYPE_GET");
+      ok = false;
+    }
+    if (WireLoadU32(block + 28) != 0) {
+      SimFlag(op + "KSP_PIN Reserved is " + SimHex(WireLoadU32(block + 28)) + ", not 0");
+    }
+  }
+  if (overlapped == nullptr) {
+    SimFlag(op + "no OVERLAPPED for a filter opened for overlapped I/O");
+    return false;
+  }
+  if (overlapped->Internal != 0 || overlapped->InternalHigh != 0 || overlapped->Offset != 0 ||
+      overlapped->OffsetHigh != 0) {
+    SimFlag(op + "OVERLAPPED not zero apart from hEvent");
+  }
+  if ((reinterpret_cast<uintptr_t>(overlapped->hEvent) & 1) == 0) {
+    SimFlag(op + "hEvent without its low bit set: the completion would go to a port");
+  }
+  return ok;
 }
 
 void Signal(uintptr_t event) {
@@ -58,30 +92,29 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
   const char* op = "DeviceIoControl";
   SimWorld& world = World();
   const uint8_t* block = static_cast<const uint8_t*>(inBuffer);
-  bool pinRequest = PinPropertyRequest(inBuffer, inBufferSize);
-  uint32_t propertyId = pinRequest ? WireLoadU32(block + 16) : 0;
-  uint32_t pinId = pinRequest ? WireLoadU32(block + 24) : 0;
+  bool sized = block != nullptr && inBufferSize >= 32;
+  uint32_t propertyId = sized ? WireLoadU32(block + 16) : 0;
+  uint32_t pinId = sized ? WireLoadU32(block + 24) : 0;
   SimLog(op, reinterpret_cast<uintptr_t>(device), propertyId, pinId, inBufferSize, outBufferSize);
   SimHandle* filter = SimUse(device, SimKind::kFilter, op);
   if (filter == nullptr) {
     SimSetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (ioControlCode != IOCTL_KS_PROPERTY || !pinRequest) {
-    SimFlag("DeviceIoControl: request is not a 32-byte pin-property GET");
-    SimSetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
   if (world.outstanding) SimFlag("DeviceIoControl: sent while another request is outstanding");
-  uintptr_t event = overlapped != nullptr ? reinterpret_cast<uintptr_t>(overlapped->hEvent) & ~static_cast<uintptr_t>(1) : 0;
-  SimHandle* eventHandle = overlapped != nullptr ? SimUse(reinterpret_cast<HANDLE>(event), SimKind::kEvent, op) : nullptr;
-  if (eventHandle == nullptr) {
-    SimFlag("DeviceIoControl: overlapped filter request without an OVERLAPPED event");
+  if (!CheckRequest(ioControlCode, inBuffer, inBufferSize, overlapped)) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  uintptr_t event = reinterpret_cast<uintptr_t>(overlapped->hEvent) & ~static_cast<uintptr_t>(1);
+  SimHandle* eventHandle = SimUse(reinterpret_cast<HANDLE>(event), SimKind::kEvent, op);
+  if (eventHandle == nullptr) {
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (SimCallFails(op)) return FALSE;
   eventHandle->usedInRequest = true;
-  overlapped->Internal = kStatusPending;
+  overlapped->Internal = STATUS_PENDING;
   SimAnswer answer = FilterAnswer(world.machine.devices[static_cast<size_t>(filter->device)]
                                       .interfaces[static_cast<size_t>(filter->iface)],
                                   propertyId, pinId);
@@ -105,7 +138,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
   if (outBufferSize == 0 || outBufferSize < length || outBuffer == nullptr) {
     uint32_t needed = outBufferSize == 0 ? answer.sizeQuery.value_or(length) : length;
     if (bytesReturned != nullptr) *bytesReturned = needed;
-    overlapped->Internal = 0x80000005;  // STATUS_BUFFER_OVERFLOW, a warning
+    overlapped->Internal = STATUS_BUFFER_OVERFLOW;  // a warning: the event is signalled
     overlapped->InternalHigh = needed;
     Signal(event);
     SimSetLastError(ERROR_MORE_DATA);
@@ -115,7 +148,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
   if (length != 0) std::memcpy(outBuffer, answer.bytes.data(), length);
   uint32_t count = answer.reported.value_or(length);
   if (bytesReturned != nullptr) *bytesReturned = count;
-  overlapped->Internal = 0;
+  overlapped->Internal = STATUS_SUCCESS;
   overlapped->InternalHigh = count;
   Signal(event);
   return TRUE;
@@ -124,7 +157,9 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
 BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   SimWorld& world = World();
   SimLog("CancelIoEx", reinterpret_cast<uintptr_t>(file));
-  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr) return FALSE;
+  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr || SimCallFails("CancelIoEx")) {
+    return FALSE;
+  }
   if (!world.outstanding || world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
       (overlapped != nullptr && world.outstanding->overlapped != overlapped)) {
     SimSetLastError(ERROR_NOT_FOUND);
@@ -132,7 +167,7 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   }
   SimRequest request = *world.outstanding;
   world.outstanding.reset();
-  request.overlapped->Internal = kStatusCancelled;
+  request.overlapped->Internal = STATUS_CANCELLED;
   request.overlapped->InternalHigh = 0;
   Signal(request.event);
   return TRUE;

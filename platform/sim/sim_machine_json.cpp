@@ -1,269 +1,34 @@
 // Reads machine files. Every key is checked; an unknown key or a value of
 // the wrong form is an error naming the key, so that typos do not pass.
 #include <fstream>
-#include <set>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
-#include "platform/sim/sim.h"
+#include "platform/sim/sim_machine_loader.h"
 
 namespace ksr {
 
-namespace {
-
-using Json = nlohmann::json;
-
-struct Loader {
-  std::string error;
-
-  bool Fail(const std::string& path, const std::string& what) {
-    if (error.empty()) error = path + ": " + what;
+bool SimLoader::Pin(const SimJson& j, const std::string& path, SimPin* out) {
+  if (!Keys(j, path, {"communication", "globalInstances", "instances", "interfaces", "mediums",
+                      "dataflow", "dataRanges"})) {
     return false;
   }
-
-  bool Keys(const Json& j, const std::string& path, const std::set<std::string>& allowed) {
-    if (!j.is_object()) return Fail(path, "expected an object");
-    for (auto it = j.begin(); it != j.end(); ++it) {
-      if (allowed.count(it.key()) == 0) return Fail(path + "." + it.key(), "unknown key");
-    }
-    return true;
+  *out = SimDefaultPin();
+  const struct { const char* key; SimAnswer* answer; } answers[] = {
+      {"communication", &out->communication}, {"globalInstances", &out->globalInstances},
+      {"instances", &out->instances},         {"dataflow", &out->dataflow}};
+  for (const auto& a : answers) {
+    if (j.contains(a.key) && !Answer(j[a.key], path + "." + a.key, a.answer)) return false;
   }
-
-  bool Number(const Json& j, const std::string& path, uint32_t* out) {
-    if (j.is_number_unsigned()) {
-      uint64_t v = j.get<uint64_t>();
-      if (v > 0xFFFFFFFFu) return Fail(path, "number above 2^32-1");
-      *out = static_cast<uint32_t>(v);
-      return true;
-    }
-    if (j.is_number_integer()) return Fail(path, "negative number");
-    if (j.is_string()) {
-      const std::string s = j.get<std::string>();
-      if (s.size() > 2 && s.size() <= 10 && (s.compare(0, 2, "0x") == 0 || s.compare(0, 2, "0X") == 0) &&
-          s.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
-        *out = static_cast<uint32_t>(std::stoul(s.substr(2), nullptr, 16));
-        return true;
-      }
-    }
-    return Fail(path, "expected a number in 0..2^32-1 or a \"0x...\" string");
+  const struct { const char* key; SimAnswer* answer; bool ranges; } lists[] = {
+      {"interfaces", &out->interfaces, false}, {"mediums", &out->mediums, false},
+      {"dataRanges", &out->dataRanges, true}};
+  for (const auto& l : lists) {
+    if (j.contains(l.key) && !List(j[l.key], path + "." + l.key, l.ranges, l.answer)) return false;
   }
-
-  bool Bool(const Json& j, const std::string& path, bool* out) {
-    if (!j.is_boolean()) return Fail(path, "expected true or false");
-    *out = j.get<bool>();
-    return true;
-  }
-
-  bool Hex(const Json& j, const std::string& path, SimBytes* out) {
-    if (!j.is_string()) return Fail(path, "expected a string of hex digits");
-    const std::string s = j.get<std::string>();
-    if (s.size() % 2 != 0 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      return Fail(path, "expected an even number of hex digits");
-    }
-    out->clear();
-    for (size_t i = 0; i < s.size(); i += 2) {
-      out->push_back(static_cast<uint8_t>(std::stoul(s.substr(i, 2), nullptr, 16)));
-    }
-    return true;
-  }
-
-  // {"hex": "..."} alone.
-  bool HexObject(const Json& j, const std::string& path, SimBytes* out) {
-    if (!Keys(j, path, {"hex"})) return false;
-    if (!j.contains("hex")) return Fail(path + ".hex", "missing");
-    return Hex(j["hex"], path + ".hex", out);
-  }
-
-  bool String(const Json& j, const std::string& path, SimBytes* out) {
-    if (j.is_string()) {
-      *out = SimString(j.get<std::string>());
-      return true;
-    }
-    if (j.is_object()) return HexObject(j, path, out);
-    return Fail(path, "expected a string or {\"hex\": ...}");
-  }
-
-  bool Multi(const Json& j, const std::string& path, SimBytes* out) {
-    if (j.is_object()) return HexObject(j, path, out);
-    if (!j.is_array()) return Fail(path, "expected an array of strings or {\"hex\": ...}");
-    std::vector<std::string> strings;
-    for (size_t i = 0; i < j.size(); ++i) {
-      if (!j[i].is_string()) return Fail(path + "[" + std::to_string(i) + "]", "expected a string");
-      strings.push_back(j[i].get<std::string>());
-    }
-    *out = SimMulti(strings);
-    return true;
-  }
-
-  bool NumberBytes(const Json& j, const std::string& path, SimBytes* out) {
-    if (j.is_object()) return HexObject(j, path, out);
-    uint32_t v = 0;
-    if (!Number(j, path, &v)) return false;
-    *out = SimU32Bytes(v);
-    return true;
-  }
-
-  bool Guid(const Json& j, const std::string& path, GUID* out);
-
-  // The size lies an answer may tell: sizeQuery and reported.
-  bool Lies(const Json& j, const std::string& path, SimAnswer* answer) {
-    uint32_t v = 0;
-    if (j.contains("sizeQuery")) {
-      if (!Number(j["sizeQuery"], path + ".sizeQuery", &v)) return false;
-      answer->sizeQuery = v;
-    }
-    if (j.contains("reported")) {
-      if (!Number(j["reported"], path + ".reported", &v)) return false;
-      answer->reported = v;
-    }
-    return true;
-  }
-
-  bool Answer(const Json& j, const std::string& path, SimAnswer* out) {
-    if (j.is_null()) {
-      *out = SimAbsent();
-      return true;
-    }
-    if (j.is_string() && j.get<std::string>() == "pending") {
-      *out = SimPending();
-      return true;
-    }
-    if (j.is_array()) {
-      std::vector<uint32_t> values(j.size());
-      for (size_t i = 0; i < j.size(); ++i) {
-        if (!Number(j[i], path + "[" + std::to_string(i) + "]", &values[i])) return false;
-      }
-      *out = SimU32s(values);
-      return true;
-    }
-    if (j.is_object()) {
-      if (!Keys(j, path, {"hex", "sizeQuery", "reported"})) return false;
-      if (!j.contains("hex")) return Fail(path + ".hex", "missing");
-      SimBytes bytes;
-      if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
-      *out = SimAnswerBytes(bytes);
-      return Lies(j, path, out);
-    }
-    uint32_t v = 0;
-    if (!Number(j, path, &v)) return Fail(path, "expected null, \"pending\", a number, an array or {\"hex\": ...}");
-    *out = SimU32(v);
-    return true;
-  }
-
-  bool IdentifierItem(const Json& j, const std::string& path, SimBytes* out) {
-    if (j.is_object()) return HexObject(j, path, out);
-    if (!j.is_array() || j.size() != 3) return Fail(path, "expected [SET, ID, FLAGS]");
-    GUID set;
-    uint32_t id = 0;
-    uint32_t flags = 0;
-    if (!Guid(j[0], path + "[0]", &set) || !Number(j[1], path + "[1]", &id) ||
-        !Number(j[2], path + "[2]", &flags)) {
-      return false;
-    }
-    *out = SimIdentifier(set, id, flags);
-    return true;
-  }
-
-  bool RangeItem(const Json& j, const std::string& path, SimBytes* out) {
-    if (j.is_object() && j.contains("hex")) return HexObject(j, path, out);
-    if (!Keys(j, path, {"major", "sub", "specifier", "formatSize", "maxChannels", "minBits",
-                        "maxBits", "minRate", "maxRate"})) {
-      return false;
-    }
-    SimDataRange r;
-    const struct { const char* key; GUID* guid; } guids[] = {
-        {"major", &r.major}, {"sub", &r.sub}, {"specifier", &r.specifier}};
-    for (const auto& g : guids) {
-      if (j.contains(g.key) && !Guid(j[g.key], path + "." + g.key, g.guid)) return false;
-    }
-    const struct { const char* key; uint32_t* value; } numbers[] = {
-        {"formatSize", &r.formatSize}, {"maxChannels", &r.maxChannels}, {"minBits", &r.minBits},
-        {"maxBits", &r.maxBits},       {"minRate", &r.minRate},         {"maxRate", &r.maxRate}};
-    for (const auto& n : numbers) {
-      if (j.contains(n.key) && !Number(j[n.key], path + "." + n.key, n.value)) return false;
-    }
-    *out = SimDataRangeBytes(r);
-    return true;
-  }
-
-  bool List(const Json& j, const std::string& path, bool ranges, SimAnswer* out) {
-    if (j.is_null() || j.is_string()) {
-      if (j.is_string() && j.get<std::string>() != "pending") return Fail(path, "expected \"pending\"");
-      *out = j.is_null() ? SimAbsent() : SimPending();
-      return true;
-    }
-    const Json* items = &j;
-    std::optional<uint32_t> count;
-    std::optional<uint32_t> size;
-    if (j.is_object()) {
-      if (!Keys(j, path, {"items", "count", "size", "sizeQuery", "reported", "hex"})) return false;
-      if (j.contains("hex")) {
-        if (j.contains("items") || j.contains("count") || j.contains("size")) {
-          return Fail(path + ".hex", "stands for the whole answer; no items, count or size beside it");
-        }
-        SimBytes bytes;
-        if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
-        *out = SimAnswerBytes(bytes);
-        return Lies(j, path, out);
-      }
-      uint32_t v = 0;
-      if (j.contains("count")) {
-        if (!Number(j["count"], path + ".count", &v)) return false;
-        count = v;
-      }
-      if (j.contains("size")) {
-        if (!Number(j["size"], path + ".size", &v)) return false;
-        size = v;
-      }
-      static const Json kNoItems = Json::array();
-      items = j.contains("items") ? &j["items"] : &kNoItems;
-    }
-    if (!items->is_array()) return Fail(path, "expected an array of items");
-    std::vector<SimBytes> bytes(items->size());
-    for (size_t i = 0; i < items->size(); ++i) {
-      std::string p = path + (j.is_object() ? ".items" : "") + "[" + std::to_string(i) + "]";
-      bool ok = ranges ? RangeItem((*items)[i], p, &bytes[i]) : IdentifierItem((*items)[i], p, &bytes[i]);
-      if (!ok) return false;
-    }
-    *out = SimList(bytes, count, size);
-    return j.is_object() ? Lies(j, path, out) : true;
-  }
-
-  bool Pin(const Json& j, const std::string& path, SimPin* out) {
-    if (!Keys(j, path, {"communication", "globalInstances", "instances", "interfaces", "mediums",
-                        "dataflow", "dataRanges"})) {
-      return false;
-    }
-    *out = SimDefaultPin();
-    const struct { const char* key; SimAnswer* answer; } answers[] = {
-        {"communication", &out->communication}, {"globalInstances", &out->globalInstances},
-        {"instances", &out->instances},         {"dataflow", &out->dataflow}};
-    for (const auto& a : answers) {
-      if (j.contains(a.key) && !Answer(j[a.key], path + "." + a.key, a.answer)) return false;
-    }
-    const struct { const char* key; SimAnswer* answer; bool ranges; } lists[] = {
-        {"interfaces", &out->interfaces, false}, {"mediums", &out->mediums, false},
-        {"dataRanges", &out->dataRanges, true}};
-    for (const auto& l : lists) {
-      if (j.contains(l.key) && !List(j[l.key], path + "." + l.key, l.ranges, l.answer)) return false;
-    }
-    return true;
-  }
-
-  bool Interface(const Json& j, const std::string& path, SimInterface* out);
-  bool Device(const Json& j, const std::string& path, SimDevice* out);
-  bool Machine(const Json& j, SimMachine* out);
-};
-
-bool Loader::Guid(const Json& j, const std::string& path, GUID* out) {
-  if (!j.is_string()) return Fail(path, "expected a GUID name or literal");
-  const std::string s = j.get<std::string>();
-  if (!SimParseGuid(s, out)) return Fail(path, "not a GUID: " + s);
   return true;
 }
 
-bool Loader::Interface(const Json& j, const std::string& path, SimInterface* out) {
+bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterface* out) {
   if (!Keys(j, path, {"flags", "path", "renderAlias", "captureAlias", "opens", "registryKey",
                       "friendlyName", "pinTypes", "pins"})) {
     return false;
@@ -297,7 +62,7 @@ bool Loader::Interface(const Json& j, const std::string& path, SimInterface* out
     out->pinTypes = answer;
   }
   if (j.contains("pins")) {
-    const Json& pins = j["pins"];
+    const SimJson& pins = j["pins"];
     if (!pins.is_array()) return Fail(path + ".pins", "expected an array");
     out->pins.resize(pins.size());
     for (size_t i = 0; i < pins.size(); ++i) {
@@ -307,7 +72,7 @@ bool Loader::Interface(const Json& j, const std::string& path, SimInterface* out
   return true;
 }
 
-bool Loader::Device(const Json& j, const std::string& path, SimDevice* out) {
+bool SimLoader::Device(const SimJson& j, const std::string& path, SimDevice* out) {
   if (!Keys(j, path, {"devInst", "description", "hardwareIds", "busNumber", "manufacturer",
                       "service", "interfaces"})) {
     return false;
@@ -328,7 +93,7 @@ bool Loader::Device(const Json& j, const std::string& path, SimDevice* out) {
     *p.value = bytes;
   }
   if (j.contains("interfaces")) {
-    const Json& list = j["interfaces"];
+    const SimJson& list = j["interfaces"];
     if (!list.is_array()) return Fail(path + ".interfaces", "expected an array");
     out->interfaces.resize(list.size());
     for (size_t i = 0; i < list.size(); ++i) {
@@ -340,10 +105,37 @@ bool Loader::Device(const Json& j, const std::string& path, SimDevice* out) {
   return true;
 }
 
-bool Loader::Machine(const Json& j, SimMachine* out) {
-  if (!Keys(j, "machine", {"deviceSet", "moduleFileName", "reportCreateFailures", "devices"})) {
+// failCalls: [{"call": OPERATION, "nth": N, "error": CODE}, ...]
+bool SimLoader::FailCalls(const SimJson& j, SimMachine* out) {
+  if (!j.is_array()) return Fail("failCalls", "expected an array");
+  for (size_t i = 0; i < j.size(); ++i) {
+    const std::string path = "failCalls[" + std::to_string(i) + "]";
+    const SimJson& item = j[i];
+    if (!Keys(item, path, {"call", "nth", "error"})) return false;
+    SimFailure failure;
+    if (!item.contains("call") || !item["call"].is_string()) {
+      return Fail(path + ".call", "expected the name of a platform operation");
+    }
+    failure.op = item["call"].get<std::string>();
+    if (!SimCanFail(failure.op)) return Fail(path + ".call", "not an operation that can fail: " + failure.op);
+    if (item.contains("nth") && !Number(item["nth"], path + ".nth", &failure.nth)) return false;
+    if (failure.nth == 0) return Fail(path + ".nth", "calls are counted from 1");
+    uint32_t error = 0;
+    if (item.contains("error")) {
+      if (!Number(item["error"], path + ".error", &error)) return false;
+      failure.error = error;
+    }
+    out->failCalls.push_back(failure);
+  }
+  return true;
+}
+
+bool SimLoader::Machine(const SimJson& j, SimMachine* out) {
+  if (!Keys(j, "machine", {"deviceSet", "moduleFileName", "reportCreateFailures", "failCalls",
+                           "devices"})) {
     return false;
   }
+  if (j.contains("failCalls") && !FailCalls(j["failCalls"], out)) return false;
   if (j.contains("deviceSet") && !Bool(j["deviceSet"], "deviceSet", &out->deviceSet)) return false;
   if (j.contains("moduleFileName")) {
     if (!j["moduleFileName"].is_string()) return Fail("moduleFileName", "expected a string");
@@ -354,7 +146,7 @@ bool Loader::Machine(const Json& j, SimMachine* out) {
     return false;
   }
   if (j.contains("devices")) {
-    const Json& list = j["devices"];
+    const SimJson& list = j["devices"];
     if (!list.is_array()) return Fail("devices", "expected an array");
     out->devices.resize(list.size());
     for (size_t i = 0; i < list.size(); ++i) {
@@ -364,15 +156,13 @@ bool Loader::Machine(const Json& j, SimMachine* out) {
   return true;
 }
 
-}  // namespace
-
 bool SimLoadMachineText(const std::string& text, SimMachine* machine, std::string* error) {
-  Json j = Json::parse(text, nullptr, false);
+  SimJson j = SimJson::parse(text, nullptr, false);
   if (j.is_discarded()) {
     *error = "machine: not valid JSON";
     return false;
   }
-  Loader loader;
+  SimLoader loader;
   SimMachine loaded;
   if (!loader.Machine(j, &loaded)) {
     *error = loader.error;

@@ -81,6 +81,25 @@ TEST(MachineFile, ListsAndDataRanges) {
   EXPECT_EQ(p.dataRanges.bytes.back(), 0xAB);
 }
 
+TEST(MachineFile, FailCallsNameAnOperationThatCanFail) {
+  SimMachine m = Load(R"({"failCalls": [{"call": "WriteFile", "nth": 3, "error": 112},
+                                         {"call": "HeapAlloc"}]})");
+  ASSERT_EQ(m.failCalls.size(), 2u);
+  EXPECT_EQ(m.failCalls[0].op, "WriteFile");
+  EXPECT_EQ(m.failCalls[0].nth, 3u);
+  EXPECT_EQ(m.failCalls[0].error, ERROR_DISK_FULL);
+  EXPECT_EQ(m.failCalls[1].nth, 1u) << "the first call by default";
+  EXPECT_EQ(m.failCalls[1].error, ERROR_GEN_FAILURE);
+  EXPECT_EQ(LoadError(R"({"failCalls": [{"call": "lstrlen"}]})"),
+            "failCalls[0].call: not an operation that can fail: lstrlen");
+  EXPECT_EQ(LoadError(R"({"failCalls": [{"call": "WriteFile", "nth": 0}]})"),
+            "failCalls[0].nth: calls are counted from 1");
+  EXPECT_EQ(LoadError(R"({"failCalls": [{"nth": 2}]})"),
+            "failCalls[0].call: expected the name of a platform operation");
+  EXPECT_EQ(LoadError(R"({"failCalls": [{"call": "WriteFile", "when": 2}]})"),
+            "failCalls[0].when: unknown key");
+}
+
 TEST(MachineFile, EveryExampleAndTestMachineLoadsAndRunsClean) {
   for (const char* name : kMachineFiles) {
     SimRunResult run = RunMachine(LoadMachine(name));

@@ -42,6 +42,7 @@ bool SameText(const char* a, const char* b) {
 HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   SimLog("SetupDiGetClassDevsA", 0, flags);
   (void)parent;
+  if (SimCallFails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
   SimWorld& world = World();
   if (!world.machine.deviceSet) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
@@ -59,7 +60,10 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND par
 BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfoData) {
   SimLog("SetupDiEnumDeviceInfo", reinterpret_cast<uintptr_t>(set), memberIndex);
   SimCheckNothingOpen("SetupDiEnumDeviceInfo");
-  if (SimUse(set, SimKind::kDeviceSet, "SetupDiEnumDeviceInfo") == nullptr) return FALSE;
+  if (SimUse(set, SimKind::kDeviceSet, "SetupDiEnumDeviceInfo") == nullptr ||
+      SimCallFails("SetupDiEnumDeviceInfo")) {
+    return FALSE;
+  }
   if (!SimCheckCbSize(deviceInfoData->cbSize, sizeof(SP_DEVINFO_DATA), "SP_DEVINFO_DATA",
                       "SetupDiEnumDeviceInfo")) {
     return FALSE;
@@ -84,11 +88,11 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfo
   const char* op = "SetupDiGetDeviceRegistryPropertyA";
   if (SimUse(set, SimKind::kDeviceSet, op) == nullptr) return FALSE;
   SimDevice* device = SimDeviceOf(deviceInfoData, op);
-  if (device == nullptr) return FALSE;
+  if (device == nullptr || SimCallFails(op)) return FALSE;
   DWORD type = 0;
   const std::optional<SimBytes>* value = DeviceProperty(*device, property, &type);
   if (value == nullptr || !value->has_value()) {
-    SimSetLastError(13);  // ERROR_INVALID_DATA: the device lacks the property
+    SimSetLastError(ERROR_INVALID_DATA);  // the device lacks the property
     return FALSE;
   }
   const SimBytes& bytes = **value;
@@ -109,7 +113,7 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   SimHandle* h = SimUse(set, SimKind::kDeviceSet, "SetupDiDestroyDeviceInfoList");
   if (h == nullptr) return FALSE;
   h->open = false;
-  return TRUE;
+  return SimCallFails("SetupDiDestroyDeviceInfoList") ? FALSE : TRUE;
 }
 
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
@@ -124,7 +128,7 @@ BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
     return FALSE;
   }
   SimDevice* device = SimDeviceOf(deviceInfoData, op);
-  if (device == nullptr) return FALSE;
+  if (device == nullptr || SimCallFails(op)) return FALSE;
   if (interfaceClassGuid == nullptr || !GuidEqual(*interfaceClassGuid, KSCATEGORY_AUDIO) ||
       memberIndex >= device->interfaces.size()) {
     SimSetLastError(ERROR_NO_MORE_ITEMS);
@@ -154,6 +158,7 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* de
                       "SP_DEVICE_INTERFACE_DETAIL_DATA_A", op)) {
     return FALSE;
   }
+  if (SimCallFails(op)) return FALSE;
   const std::optional<std::string>& path = InterfaceAt(d, i).path;
   if (!path) {
     SimSetLastError(ERROR_NOT_FOUND);
@@ -183,7 +188,8 @@ BOOL SetupDiGetDeviceInterfaceAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* devi
     return FALSE;
   }
   if (!SimCheckCbSize(aliasDeviceInterfaceData->cbSize, sizeof(SP_DEVICE_INTERFACE_DATA),
-                      "SP_DEVICE_INTERFACE_DATA", op)) {
+                      "SP_DEVICE_INTERFACE_DATA", op) ||
+      SimCallFails(op)) {
     return FALSE;
   }
   const SimInterface& iface = InterfaceAt(d, i);
@@ -214,6 +220,7 @@ HKEY SetupDiOpenDeviceInterfaceRegKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* de
       !SimInterfaceOf(deviceInterfaceData, op, &d, &i)) {
     return INVALID_HANDLE_VALUE;
   }
+  if (SimCallFails(op)) return INVALID_HANDLE_VALUE;
   if (!InterfaceAt(d, i).registryKey) {
     SimSetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -231,6 +238,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   SimLog(op, reinterpret_cast<uintptr_t>(key), dataSize != nullptr ? *dataSize : 0);
   SimHandle* h = SimUse(key, SimKind::kKey, op);
   if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+  if (SimCallFails(op)) return static_cast<LONG>(GetLastError());
   if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   const std::optional<SimBytes>& name = InterfaceAt(h->device, h->iface).friendlyName;
   if (valueName == nullptr || !SameText(valueName, "FriendlyName") || !name) {
@@ -256,7 +264,7 @@ LONG RegCloseKey(HKEY key) {
   SimHandle* h = SimUse(key, SimKind::kKey, "RegCloseKey");
   if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
   h->open = false;
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return static_cast<LONG>(SimCallFails("RegCloseKey") ? GetLastError() : ERROR_SUCCESS);
 }
 
 }  // namespace ksr

@@ -18,7 +18,51 @@ void SimLog(const char* op, uintptr_t handle, uint32_t a, uint32_t b, uint32_t c
   call.b = b;
   call.c = c;
   call.d = d;
-  World().calls.push_back(call);
+  SimWorld& world = World();
+  world.calls.push_back(call);
+  ++world.callCounts[call.op];
+}
+
+// The operations that can be made to fail; the rest (lstrlen,
+// GetLastError, GetProcessHeap) have no failure to give.
+static const char* const kFailableOps[] = {
+    "GetModuleFileNameA", "CreateFileA", "WriteFile", "CreateEventA", "SetEvent",
+    "WaitForSingleObject", "CloseHandle", "DeviceIoControl", "CancelIoEx", "HeapAlloc",
+    "HeapFree", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
+    "SetupDiGetDeviceRegistryPropertyA", "SetupDiDestroyDeviceInfoList",
+    "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
+    "SetupDiGetDeviceInterfaceAlias", "SetupDiOpenDeviceInterfaceRegKey", "RegQueryValueExA",
+    "RegCloseKey"};
+
+bool SimCanFail(const std::string& op) {
+  for (const char* name : kFailableOps) {
+    if (op == name) return true;
+  }
+  return false;
+}
+
+bool SimFailCall(const std::string& op, uint32_t nth, DWORD error) {
+  if (!SimCanFail(op) || nth == 0) return false;
+  SimWorld& world = World();
+  SimFailure failure;
+  failure.op = op;
+  failure.nth = world.callCounts[op] + nth;
+  failure.error = error;
+  world.failures.push_back(failure);
+  return true;
+}
+
+bool SimCallFails(const char* op) {
+  SimWorld& world = World();
+  auto count = world.callCounts.find(op);
+  if (count == world.callCounts.end()) return false;
+  for (const SimFailure& failure : world.failures) {
+    if (failure.nth == count->second && failure.op == op) {
+      SimSetLastError(failure.error);
+      return true;
+    }
+  }
+  return false;
 }
 
 void SimFlag(const std::string& what) { World().misuse.push_back(what); }
@@ -109,6 +153,7 @@ void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFi
   for (auto& block : world.heapBlocks) std::free(block.first);
   world = SimWorld();
   world.machine = machine;
+  world.failures = machine.failCalls;
   world.outDir = outDir;
   world.writeFiles = writeFiles;
 }
@@ -132,8 +177,6 @@ void SimFinish() {
     SimFlag("end of run: heap block of " + std::to_string(block.second) + " bytes not freed");
   }
 }
-
-void SimFailEventCreation(uint32_t nth) { World().eventsUntilFailure = nth; }
 
 void SimGuardRegion(const void* begin, const void* end) {
   World().guards.emplace_back(static_cast<const uint8_t*>(begin), static_cast<const uint8_t*>(end));

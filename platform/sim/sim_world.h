@@ -45,7 +45,8 @@ struct SimWorld {
   std::vector<std::string> misuse;
   DWORD lastError = 0;
   uint32_t reportCreates = 0;
-  uint32_t eventsUntilFailure = 0;  // 0: events never fail
+  std::map<std::string, uint32_t> callCounts;  // per operation, from the run's start
+  std::vector<SimFailure> failures;            // nth counted like callCounts
   std::map<std::string, std::string> files;
   std::optional<SimRequest> outstanding;
   std::map<void*, size_t> heapBlocks;
@@ -57,6 +58,9 @@ SimWorld& World();
 
 void SimLog(const char* op, uintptr_t handle = 0, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0,
             uint32_t d = 0);
+// True when the call of op just logged is to fail; its error is then the
+// last error.
+bool SimCallFails(const char* op);
 void SimFlag(const std::string& what);
 std::string SimHex(uintptr_t value);
 

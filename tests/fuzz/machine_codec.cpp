@@ -1,6 +1,8 @@
 #include "tests/fuzz/machine_codec.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
 namespace ksr {
 
@@ -85,6 +87,35 @@ SimAnswer BoundPinTypes(SimAnswer a) {
   return a;
 }
 
+// Operations whose failures a fuzzed machine may inject. Left out: the
+// report's own writes (a missing footer is what the target looks for) and
+// CancelIoEx (a pending request that can't be cancelled holds the run by
+// design, since its wait has no limit).
+const char* const kFuzzFailOps[] = {
+    "CreateFileA", "CreateEventA", "WaitForSingleObject", "CloseHandle", "DeviceIoControl",
+    "HeapAlloc", "HeapFree", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
+    "SetupDiGetDeviceRegistryPropertyA", "SetupDiDestroyDeviceInfoList",
+    "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
+    "SetupDiGetDeviceInterfaceAlias", "SetupDiOpenDeviceInterfaceRegKey", "RegQueryValueExA",
+    "RegCloseKey"};
+const DWORD kFuzzFailErrors[] = {ERROR_GEN_FAILURE,       ERROR_NOT_FOUND,     ERROR_MORE_DATA,
+                                 ERROR_INVALID_PARAMETER, ERROR_NO_MORE_ITEMS, ERROR_INSUFFICIENT_BUFFER,
+                                 ERROR_ACCESS_DENIED,     ERROR_NOT_ENOUGH_MEMORY};
+
+int FailErrorIndex(DWORD error) {
+  for (size_t i = 0; i < sizeof kFuzzFailErrors / sizeof kFuzzFailErrors[0]; ++i) {
+    if (kFuzzFailErrors[i] == error) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int FailOpIndex(const std::string& op) {
+  for (size_t i = 0; i < sizeof kFuzzFailOps / sizeof kFuzzFailOps[0]; ++i) {
+    if (op == kFuzzFailOps[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 SimAnswer SimPin::*const kPinAnswers[] = {&SimPin::communication, &SimPin::globalInstances,
                                           &SimPin::instances,     &SimPin::interfaces,
                                           &SimPin::mediums,       &SimPin::dataflow,
@@ -124,6 +155,13 @@ SimMachine FuzzDecodeMachine(const uint8_t* data, size_t size) {
       }
     }
   }
+  // Failures come last, so that an input without them plays every call.
+  m.failCalls.resize(r.U8() % (kFuzzMaxFailures + 1));
+  for (SimFailure& f : m.failCalls) {
+    f.op = kFuzzFailOps[r.U8() % (sizeof kFuzzFailOps / sizeof kFuzzFailOps[0])];
+    f.nth = 1u + r.U8();
+    f.error = kFuzzFailErrors[r.U8() % (sizeof kFuzzFailErrors / sizeof kFuzzFailErrors[0])];
+  }
   return m;
 }
 
@@ -158,6 +196,21 @@ std::vector<uint8_t> FuzzEncodeMachine(const SimMachine& m) {
         for (SimAnswer SimPin::*answer : kPinAnswers) WriteAnswer(w, i.pins[pi].*answer);
       }
     }
+  }
+  // Only the failures a fuzzed machine can hold are kept; the others are
+  // dropped, the same way every time.
+  std::vector<std::array<uint8_t, 3>> failures;
+  for (const SimFailure& f : m.failCalls) {
+    int op = FailOpIndex(f.op);
+    int error = FailErrorIndex(f.error);
+    if (op >= 0 && error >= 0 && f.nth >= 1 && f.nth <= 256 && failures.size() < kFuzzMaxFailures) {
+      failures.push_back({static_cast<uint8_t>(op), static_cast<uint8_t>(f.nth - 1),
+                          static_cast<uint8_t>(error)});
+    }
+  }
+  w.U8(static_cast<uint8_t>(failures.size()));
+  for (const auto& f : failures) {
+    for (uint8_t byte : f) w.U8(byte);
   }
   return w.out;
 }

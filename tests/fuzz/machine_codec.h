@@ -16,6 +16,7 @@ constexpr size_t kFuzzMaxDevices = 4;
 constexpr size_t kFuzzMaxInterfaces = 4;
 constexpr size_t kFuzzMaxPins = 8;
 constexpr size_t kFuzzMaxBytes = 4096;       // one property or answer
+constexpr size_t kFuzzMaxFailures = 4;       // failing platform calls
 constexpr uint32_t kFuzzMaxPinTypes = 16;    // a larger pin count is cut to this
 constexpr uint32_t kFuzzMaxSizeQuery = 1u << 16;  // larger lies are cut, unless refused anyway
 

@@ -27,6 +27,24 @@ TEST(FuzzCodec, MachinesWithinTheBoundsGiveTheSameReportAfterARoundTrip) {
   }
 }
 
+TEST(FuzzCodec, FailingCallsSurviveARoundTripAndTheReportRunGoesOn) {
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  machine.failCalls = {{"DeviceIoControl", 7, ERROR_GEN_FAILURE},
+                       {"WriteFile", 2, ERROR_DISK_FULL},  // not for fuzzing: dropped
+                       {"HeapAlloc", 2, ERROR_NOT_ENOUGH_MEMORY}};
+  std::vector<uint8_t> bytes = FuzzEncodeMachine(machine);
+  SimMachine decoded = FuzzDecodeMachine(bytes.data(), bytes.size());
+  ASSERT_EQ(decoded.failCalls.size(), 2u);
+  EXPECT_EQ(decoded.failCalls[0].op, "DeviceIoControl");
+  EXPECT_EQ(decoded.failCalls[0].nth, 7u);
+  EXPECT_EQ(decoded.failCalls[1].op, "HeapAlloc");
+  EXPECT_EQ(decoded.failCalls[1].error, ERROR_NOT_ENOUGH_MEMORY);
+  SimRunResult run = RunMachine(decoded);
+  EXPECT_TRUE(run.misuse.empty());
+  EXPECT_NE(run.report, RunMachine(LoadMachine("examples/typical-machine.json")).report)
+      << "a failing request or buffer changes what is listed";
+}
+
 TEST(FuzzCodec, AnyBytesDecodeWithinTheBounds) {
   std::vector<uint8_t> noise(5000);
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 131 + 7);

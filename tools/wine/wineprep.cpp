@@ -32,6 +32,7 @@ const Limit kWineCannotPlay[] = {
     {"deviceSet", "Wine always makes the device set"},
     {"moduleFileName", "the program file is the real one"},
     {"reportCreateFailures", "the report file is created by the real file system"},
+    {"failCalls", "the real platform's calls fail only when they do"},
     {"devInst", "Wine numbers devices 0, 1, 2, ... in the order it lists them"},
     {"busNumber", "Wine never answers SPDRP_BUSNUMBER"},
     {"description/manufacturer/service/hardwareIds", "only printable text with its NUL (and 259 characters at most) is stored as Wine stores it"},
@@ -253,6 +254,7 @@ int Main(int argc, char** argv) {
   if (!machine.deviceSet) prep.Refuse("deviceSet", "deviceSet");
   if (machine.moduleFileName) prep.Refuse("moduleFileName", "moduleFileName");
   if (machine.reportCreateFailures != 0) prep.Refuse("reportCreateFailures", "reportCreateFailures");
+  if (!machine.failCalls.empty()) prep.Refuse("failCalls", "failCalls");
   prep.reg << "Windows Registry Editor Version 5.00\n";
   prep.table = "KSFT";
   prep.U32(0);

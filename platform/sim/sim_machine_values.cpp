@@ -1,0 +1,227 @@
+// Reads the values of a machine file: numbers, bytes, strings, GUIDs,
+// property answers and lists. Every value of the wrong form is an error
+// naming its key.
+#include "platform/sim/sim_machine_loader.h"
+
+namespace ksr {
+
+bool SimLoader::Fail(const std::string& path, const std::string& what) {
+  if (error.empty()) error = path + ": " + what;
+  return false;
+}
+
+bool SimLoader::Keys(const SimJson& j, const std::string& path, const std::set<std::string>& allowed) {
+  if (!j.is_object()) return Fail(path, "expected an object");
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    if (allowed.count(it.key()) == 0) return Fail(path + "." + it.key(), "unknown key");
+  }
+  return true;
+}
+
+bool SimLoader::Number(const SimJson& j, const std::string& path, uint32_t* out) {
+  if (j.is_number_unsigned()) {
+    uint64_t v = j.get<uint64_t>();
+    if (v > 0xFFFFFFFFu) return Fail(path, "number above 2^32-1");
+    *out = static_cast<uint32_t>(v);
+    return true;
+  }
+  if (j.is_number_integer()) return Fail(path, "negative number");
+  if (j.is_string()) {
+    const std::string s = j.get<std::string>();
+    if (s.size() > 2 && s.size() <= 10 && (s.compare(0, 2, "0x") == 0 || s.compare(0, 2, "0X") == 0) &&
+        s.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
+      *out = static_cast<uint32_t>(std::stoul(s.substr(2), nullptr, 16));
+      return true;
+    }
+  }
+  return Fail(path, "expected a number in 0..2^32-1 or a \"0x...\" string");
+}
+
+bool SimLoader::Bool(const SimJson& j, const std::string& path, bool* out) {
+  if (!j.is_boolean()) return Fail(path, "expected true or false");
+  *out = j.get<bool>();
+  return true;
+}
+
+bool SimLoader::Hex(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (!j.is_string()) return Fail(path, "expected a string of hex digits");
+  const std::string s = j.get<std::string>();
+  if (s.size() % 2 != 0 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return Fail(path, "expected an even number of hex digits");
+  }
+  out->clear();
+  for (size_t i = 0; i < s.size(); i += 2) {
+    out->push_back(static_cast<uint8_t>(std::stoul(s.substr(i, 2), nullptr, 16)));
+  }
+  return true;
+}
+
+// {"hex": "..."} alone.
+bool SimLoader::HexObject(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (!Keys(j, path, {"hex"})) return false;
+  if (!j.contains("hex")) return Fail(path + ".hex", "missing");
+  return Hex(j["hex"], path + ".hex", out);
+}
+
+bool SimLoader::String(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (j.is_string()) {
+    *out = SimString(j.get<std::string>());
+    return true;
+  }
+  if (j.is_object()) return HexObject(j, path, out);
+  return Fail(path, "expected a string or {\"hex\": ...}");
+}
+
+bool SimLoader::Multi(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (j.is_object()) return HexObject(j, path, out);
+  if (!j.is_array()) return Fail(path, "expected an array of strings or {\"hex\": ...}");
+  std::vector<std::string> strings;
+  for (size_t i = 0; i < j.size(); ++i) {
+    if (!j[i].is_string()) return Fail(path + "[" + std::to_string(i) + "]", "expected a string");
+    strings.push_back(j[i].get<std::string>());
+  }
+  *out = SimMulti(strings);
+  return true;
+}
+
+bool SimLoader::NumberBytes(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (j.is_object()) return HexObject(j, path, out);
+  uint32_t v = 0;
+  if (!Number(j, path, &v)) return false;
+  *out = SimU32Bytes(v);
+  return true;
+}
+
+
+// The size lies an answer may tell: sizeQuery and reported.
+bool SimLoader::Lies(const SimJson& j, const std::string& path, SimAnswer* answer) {
+  uint32_t v = 0;
+  if (j.contains("sizeQuery")) {
+    if (!Number(j["sizeQuery"], path + ".sizeQuery", &v)) return false;
+    answer->sizeQuery = v;
+  }
+  if (j.contains("reported")) {
+    if (!Number(j["reported"], path + ".reported", &v)) return false;
+    answer->reported = v;
+  }
+  return true;
+}
+
+bool SimLoader::Answer(const SimJson& j, const std::string& path, SimAnswer* out) {
+  if (j.is_null()) {
+    *out = SimAbsent();
+    return true;
+  }
+  if (j.is_string() && j.get<std::string>() == "pending") {
+    *out = SimPending();
+    return true;
+  }
+  if (j.is_array()) {
+    std::vector<uint32_t> values(j.size());
+    for (size_t i = 0; i < j.size(); ++i) {
+      if (!Number(j[i], path + "[" + std::to_string(i) + "]", &values[i])) return false;
+    }
+    *out = SimU32s(values);
+    return true;
+  }
+  if (j.is_object()) {
+    if (!Keys(j, path, {"hex", "sizeQuery", "reported"})) return false;
+    if (!j.contains("hex")) return Fail(path + ".hex", "missing");
+    SimBytes bytes;
+    if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
+    *out = SimAnswerBytes(bytes);
+    return Lies(j, path, out);
+  }
+  uint32_t v = 0;
+  if (!Number(j, path, &v)) return Fail(path, "expected null, \"pending\", a number, an array or {\"hex\": ...}");
+  *out = SimU32(v);
+  return true;
+}
+
+bool SimLoader::IdentifierItem(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (j.is_object()) return HexObject(j, path, out);
+  if (!j.is_array() || j.size() != 3) return Fail(path, "expected [SET, ID, FLAGS]");
+  GUID set;
+  uint32_t id = 0;
+  uint32_t flags = 0;
+  if (!Guid(j[0], path + "[0]", &set) || !Number(j[1], path + "[1]", &id) ||
+      !Number(j[2], path + "[2]", &flags)) {
+    return false;
+  }
+  *out = SimIdentifier(set, id, flags);
+  return true;
+}
+
+bool SimLoader::RangeItem(const SimJson& j, const std::string& path, SimBytes* out) {
+  if (j.is_object() && j.contains("hex")) return HexObject(j, path, out);
+  if (!Keys(j, path, {"major", "sub", "specifier", "formatSize", "maxChannels", "minBits",
+                      "maxBits", "minRate", "maxRate"})) {
+    return false;
+  }
+  SimDataRange r;
+  const struct { const char* key; GUID* guid; } guids[] = {
+      {"major", &r.major}, {"sub", &r.sub}, {"specifier", &r.specifier}};
+  for (const auto& g : guids) {
+    if (j.contains(g.key) && !Guid(j[g.key], path + "." + g.key, g.guid)) return false;
+  }
+  const struct { const char* key; uint32_t* value; } numbers[] = {
+      {"formatSize", &r.formatSize}, {"maxChannels", &r.maxChannels}, {"minBits", &r.minBits},
+      {"maxBits", &r.maxBits},       {"minRate", &r.minRate},         {"maxRate", &r.maxRate}};
+  for (const auto& n : numbers) {
+    if (j.contains(n.key) && !Number(j[n.key], path + "." + n.key, n.value)) return false;
+  }
+  *out = SimDataRangeBytes(r);
+  return true;
+}
+
+bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, SimAnswer* out) {
+  if (j.is_null() || j.is_string()) {
+    if (j.is_string() && j.get<std::string>() != "pending") return Fail(path, "expected \"pending\"");
+    *out = j.is_null() ? SimAbsent() : SimPending();
+    return true;
+  }
+  const SimJson* items = &j;
+  std::optional<uint32_t> count;
+  std::optional<uint32_t> size;
+  if (j.is_object()) {
+    if (!Keys(j, path, {"items", "count", "size", "sizeQuery", "reported", "hex"})) return false;
+    if (j.contains("hex")) {
+      if (j.contains("items") || j.contains("count") || j.contains("size")) {
+        return Fail(path + ".hex", "stands for the whole answer; no items, count or size beside it");
+      }
+      SimBytes bytes;
+      if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
+      *out = SimAnswerBytes(bytes);
+      return Lies(j, path, out);
+    }
+    uint32_t v = 0;
+    if (j.contains("count")) {
+      if (!Number(j["count"], path + ".count", &v)) return false;
+      count = v;
+    }
+    if (j.contains("size")) {
+      if (!Number(j["size"], path + ".size", &v)) return false;
+      size = v;
+    }
+    static const SimJson kNoItems = SimJson::array();
+    items = j.contains("items") ? &j["items"] : &kNoItems;
+  }
+  if (!items->is_array()) return Fail(path, "expected an array of items");
+  std::vector<SimBytes> bytes(items->size());
+  for (size_t i = 0; i < items->size(); ++i) {
+    std::string p = path + (j.is_object() ? ".items" : "") + "[" + std::to_string(i) + "]";
+    bool ok = ranges ? RangeItem((*items)[i], p, &bytes[i]) : IdentifierItem((*items)[i], p, &bytes[i]);
+    if (!ok) return false;
+  }
+  *out = SimList(bytes, count, size);
+  return j.is_object() ? Lies(j, path, out) : true;
+}
+
+bool SimLoader::Guid(const SimJson& j, const std::string& path, GUID* out) {
+  if (!j.is_string()) return Fail(path, "expected a GUID name or literal");
+  const std::string s = j.get<std::string>();
+  if (!SimParseGuid(s, out)) return Fail(path, "not a GUID: " + s);
+  return true;
+}
+
+}  // namespace ksr
