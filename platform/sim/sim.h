@@ -130,9 +130,11 @@ struct SimHeapStats {
 // without that much memory would.
 constexpr size_t kSimHeapLimit = 64u << 20;
 
-// Starts playing machine. Files the program creates land under outDir: on
-// disk when writeFiles is set, and always in memory (SimFileBytes).
-void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles);
+// Starts playing machine. The program file is outDir/programName unless
+// the machine names another. Files the program creates land under outDir:
+// on disk when writeFiles is set, and always in memory (SimFileBytes).
+void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles,
+              const std::string& programName = "ksreport.exe");
 // Ends the run: anything still open, outstanding or allocated is misuse.
 void SimFinish();
 // Makes the nth call of op from now on (1 = the next one) fail with error.

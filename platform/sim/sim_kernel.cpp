@@ -1,7 +1,8 @@
-// Simulated process, file, event and heap operations.
+// Simulated process, event, heap and file-opening operations.
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/layer.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_world.h"
 
@@ -14,39 +15,7 @@ const uintptr_t kProcessHeap = 0x0F00;
 std::string ModuleFileName() {
   SimWorld& world = World();
   if (world.machine.moduleFileName) return *world.machine.moduleFileName;
-  return world.outDir + "/ksreport.exe";
-}
-
-// Files the program creates land in the run's folder: a path under it
-// stays, any other path keeps its last component only.
-std::string MapIntoOutDir(const std::string& path) {
-  const std::string& dir = World().outDir;
-  if (path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 &&
-      (path[dir.size()] == '/' || path[dir.size()] == '\\')) {
-    return path;
-  }
-  size_t cut = path.find_last_of("/\\");
-  return dir + "/" + (cut == std::string::npos ? path : path.substr(cut + 1));
-}
-
-HANDLE CreateReportFile(LPCSTR fileName) {
-  SimWorld& world = World();
-  if (world.reportCreates++ < world.machine.reportCreateFailures) {
-    SimSetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
-  SimHandle file;
-  file.kind = SimKind::kFile;
-  file.path = MapIntoOutDir(fileName);
-  world.files[file.path].clear();  // CREATE_ALWAYS truncates
-  if (world.writeFiles) {
-    file.disk = std::fopen(file.path.c_str(), "wb");
-    if (file.disk == nullptr) {
-      SimSetLastError(ERROR_ACCESS_DENIED);
-      return INVALID_HANDLE_VALUE;
-    }
-  }
-  return SimNewHandle(file);
+  return world.outDir + "/" + world.programName;
 }
 
 HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
@@ -71,6 +40,8 @@ HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
 }
 
 }  // namespace
+
+KSR_PLATFORM_LAYER_BEGIN
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   SimLog("GetModuleFileNameA", reinterpret_cast<uintptr_t>(module), size);
@@ -104,28 +75,10 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  if (creationDisposition == CREATE_ALWAYS) return CreateReportFile(fileName);
+  if (creationDisposition == CREATE_ALWAYS) return SimCreateFile(fileName);
   if (creationDisposition == OPEN_EXISTING) return OpenFilter(fileName, flagsAndAttributes);
   SimFlag("CreateFileA: unexpected creation disposition " + std::to_string(creationDisposition));
   return INVALID_HANDLE_VALUE;
-}
-
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
-               LPOVERLAPPED overlapped) {
-  SimLog("WriteFile", reinterpret_cast<uintptr_t>(file), bytesToWrite);
-  SimHandle* h = SimUse(file, SimKind::kFile, "WriteFile");
-  if (h == nullptr) return FALSE;
-  if (overlapped != nullptr) SimFlag("WriteFile: report written with an OVERLAPPED");
-  if (bytesWritten != nullptr) *bytesWritten = 0;
-  if (SimCallFails("WriteFile")) return FALSE;
-  const char* bytes = static_cast<const char*>(buffer);
-  World().files[h->path].append(bytes, bytesToWrite);
-  if (h->disk != nullptr) {
-    std::fwrite(bytes, 1, bytesToWrite, h->disk);
-    std::fflush(h->disk);
-  }
-  if (bytesWritten != nullptr) *bytesWritten = bytesToWrite;
-  return TRUE;
 }
 
 int lstrlen(LPCSTR text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
@@ -241,5 +194,7 @@ BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
   ++world.heap.frees;
   return SimCallFails("HeapFree") ? FALSE : TRUE;
 }
+
+KSR_PLATFORM_LAYER_END
 
 }  // namespace ksr

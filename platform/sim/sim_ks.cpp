@@ -3,6 +3,7 @@
 // device control.
 #include <cstring>
 
+#include "platform/layer.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_world.h"
 
@@ -85,6 +86,8 @@ void Signal(uintptr_t event) {
 }
 
 }  // namespace
+
+KSR_PLATFORM_LAYER_BEGIN
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
                      LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
@@ -172,5 +175,7 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   Signal(request.event);
   return TRUE;
 }
+
+KSR_PLATFORM_LAYER_END
 
 }  // namespace ksr

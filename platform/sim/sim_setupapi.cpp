@@ -2,6 +2,7 @@
 // properties, audio interfaces, aliases and interface keys.
 #include <cstring>
 
+#include "platform/layer.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_world.h"
 
@@ -38,6 +39,8 @@ bool SameText(const char* a, const char* b) {
 }
 
 }  // namespace
+
+KSR_PLATFORM_LAYER_BEGIN
 
 HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   SimLog("SetupDiGetClassDevsA", 0, flags);
@@ -238,7 +241,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   SimLog(op, reinterpret_cast<uintptr_t>(key), dataSize != nullptr ? *dataSize : 0);
   SimHandle* h = SimUse(key, SimKind::kKey, op);
   if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  if (SimCallFails(op)) return static_cast<LONG>(GetLastError());
+  if (SimCallFails(op)) return static_cast<LONG>(World().lastError);
   if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   const std::optional<SimBytes>& name = InterfaceAt(h->device, h->iface).friendlyName;
   if (valueName == nullptr || !SameText(valueName, "FriendlyName") || !name) {
@@ -264,7 +267,9 @@ LONG RegCloseKey(HKEY key) {
   SimHandle* h = SimUse(key, SimKind::kKey, "RegCloseKey");
   if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
   h->open = false;
-  return static_cast<LONG>(SimCallFails("RegCloseKey") ? GetLastError() : ERROR_SUCCESS);
+  return static_cast<LONG>(SimCallFails("RegCloseKey") ? World().lastError : ERROR_SUCCESS);
 }
+
+KSR_PLATFORM_LAYER_END
 
 }  // namespace ksr

@@ -26,7 +26,7 @@ void SimLog(const char* op, uintptr_t handle, uint32_t a, uint32_t b, uint32_t c
 // The operations that can be made to fail; the rest (lstrlen,
 // GetLastError, GetProcessHeap) have no failure to give.
 static const char* const kFailableOps[] = {
-    "GetModuleFileNameA", "CreateFileA", "WriteFile", "CreateEventA", "SetEvent",
+    "GetModuleFileNameA", "CreateFileA", "WriteFile", "MoveFileExA", "DeleteFileA", "CreateEventA", "SetEvent",
     "WaitForSingleObject", "CloseHandle", "DeviceIoControl", "CancelIoEx", "HeapAlloc",
     "HeapFree", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
     "SetupDiGetDeviceRegistryPropertyA", "SetupDiDestroyDeviceInfoList",
@@ -145,7 +145,8 @@ bool SimCheckCbSize(DWORD cbSize, size_t expected, const char* record, const cha
   return false;
 }
 
-void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles) {
+void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFiles,
+              const std::string& programName) {
   SimWorld& world = World();
   for (auto& entry : world.handles) {
     if (entry.second.disk != nullptr) std::fclose(entry.second.disk);
@@ -155,6 +156,7 @@ void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFi
   world.machine = machine;
   world.failures = machine.failCalls;
   world.outDir = outDir;
+  world.programName = programName;
   world.writeFiles = writeFiles;
 }
 
@@ -185,13 +187,6 @@ void SimGuardRegion(const void* begin, const void* end) {
 const std::vector<std::string>& SimMisuse() { return World().misuse; }
 const std::vector<SimCall>& SimCalls() { return World().calls; }
 const SimHeapStats& SimHeap() { return World().heap; }
-
-std::optional<std::string> SimFileBytes(const std::string& path) {
-  const auto& files = World().files;
-  auto it = files.find(path);
-  if (it == files.end()) return std::nullopt;
-  return it->second;
-}
 
 SimDevice* SimDeviceOf(const SP_DEVINFO_DATA* data, const char* op) {
   auto& devices = World().machine.devices;

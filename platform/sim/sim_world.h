@@ -38,6 +38,7 @@ struct SimRequest {
 struct SimWorld {
   SimMachine machine;
   std::string outDir;
+  std::string programName;  // the program file's name in outDir
   bool writeFiles = false;
   std::map<uintptr_t, SimHandle> handles;
   uintptr_t nextHandle = 0x1000;
@@ -73,6 +74,9 @@ void SimCheckWrite(const void* p, size_t length, const char* op);
 void SimCheckNothingOpen(const char* op);
 
 void SimSetLastError(DWORD error);
+
+// Creates (or truncates) a file the program writes, under the run's folder.
+HANDLE SimCreateFile(LPCSTR fileName);
 
 // Locate the machine's items behind the platform's records.
 SimDevice* SimDeviceOf(const SP_DEVINFO_DATA* data, const char* op);

@@ -1,5 +1,6 @@
 // Windows only: forwards the process, file, event, heap and device-control
 // operations to kernel32. Nothing but forwarding belongs here.
+#include "platform/layer.h"
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -18,6 +19,8 @@ static_assert(sizeof(ksr::DWORD) == sizeof(::DWORD), "DWORD width");
 static ::OVERLAPPED* Native(ksr::OVERLAPPED* overlapped) {
   return reinterpret_cast<::OVERLAPPED*>(overlapped);
 }
+
+KSR_PLATFORM_LAYER_BEGIN
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return ::GetModuleFileNameA(static_cast<::HMODULE>(module), fileName, size);
@@ -72,5 +75,7 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
 }
 
 BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) { return ::HeapFree(heap, flags, block); }
+
+KSR_PLATFORM_LAYER_END
 
 }  // namespace ksr

@@ -1,5 +1,6 @@
 // Windows only: forwards the device-installation and registry operations to
 // setupapi and advapi32. Nothing but forwarding belongs here.
+#include "platform/layer.h"
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -43,6 +44,8 @@ static void FromNative(const Native& native, Ours* ours) {
 }
 
 static const ::GUID* Native(const GUID* guid) { return reinterpret_cast<const ::GUID*>(guid); }
+
+KSR_PLATFORM_LAYER_BEGIN
 
 HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   return ::SetupDiGetClassDevsA(Native(classGuid), enumerator, static_cast<::HWND>(parent), flags);
@@ -112,5 +115,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
 }
 
 LONG RegCloseKey(HKEY key) { return ::RegCloseKey(static_cast<::HKEY>(key)); }
+
+KSR_PLATFORM_LAYER_END
 
 }  // namespace ksr
