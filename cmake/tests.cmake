@@ -143,7 +143,13 @@ if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMUL
             -o ${wine_dir}/setupapi.dll ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c
             ${wine_dir}/setupapi.def -ladvapi32
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c ${CMAKE_SOURCE_DIR}/tools/wine/make_alias_def.sh)
-  add_custom_target(wine_play_tools ALL DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll)
+  # The supplement's forwards name Wine's own DLL under this name.
+  add_custom_command(OUTPUT ${wine_dir}/setupapi_wine.dll
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${WINE_SETUPAPI_DLL} ${wine_dir}/setupapi_wine.dll
+    DEPENDS ${WINE_SETUPAPI_DLL})
+  add_custom_target(wine_play_tools ALL
+    DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll ${wine_dir}/setupapi_wine.dll)
   add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all
            ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
 endif()
