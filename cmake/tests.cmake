@@ -53,9 +53,56 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   endif()
 endif()
 
+# Writes to FILE, one a line and relative to the source tree, the C and C++
+# sources of TARGET and of every library of this project that it links,
+# directly or through another.
+function(ksreport_write_sources target file)
+  set(pending ${target})
+  set(seen "")
+  set(sources "")
+  while(pending)
+    list(POP_FRONT pending name)
+    if(NOT TARGET ${name} OR name IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${name})
+    get_target_property(imported ${name} IMPORTED)
+    get_target_property(dir ${name} SOURCE_DIR)
+    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${dir}" own)
+    if(imported OR NOT own)
+      continue()
+    endif()
+    get_target_property(files ${name} SOURCES)
+    foreach(source IN LISTS files)
+      if(source MATCHES "\\.(c|cpp)$")
+        cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} NORMALIZE)
+        cmake_path(RELATIVE_PATH source BASE_DIRECTORY ${CMAKE_SOURCE_DIR})
+        list(APPEND sources ${source})
+      endif()
+    endforeach()
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(links ${name} ${property})
+      if(links)
+        list(APPEND pending ${links})
+      endif()
+    endforeach()
+  endwhile()
+  list(REMOVE_DUPLICATES sources)
+  list(JOIN sources "\n" text)
+  file(GENERATE OUTPUT ${file} CONTENT "${text}\n")
+endfunction()
+
 if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
+  # The product's logic as the build has it once every library is defined:
+  # the list is written at the end of the configuration.
+  cmake_language(DEFER CALL ksreport_write_sources ks_logic
+                 ${CMAKE_BINARY_DIR}/static_analysis_sources.txt)
+  # The Windows program's own files are not built here; cppcheck reads them.
+  file(GLOB windows_forwarders CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
+       ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
   add_test(NAME static_analysis COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static_analysis.sh
-           ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+           ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
+           app/main.cpp ${windows_forwarders})
   add_test(NAME product_no_heap COMMAND bash ${CMAKE_SOURCE_DIR}/tests/product_no_heap.sh
            $<TARGET_FILE:ks_logic>)
 endif()
@@ -96,7 +143,13 @@ if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMUL
             -o ${wine_dir}/setupapi.dll ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c
             ${wine_dir}/setupapi.def -ladvapi32
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c ${CMAKE_SOURCE_DIR}/tools/wine/make_alias_def.sh)
-  add_custom_target(wine_play_tools ALL DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll)
+  # The supplement's forwards name Wine's own DLL under this name.
+  add_custom_command(OUTPUT ${wine_dir}/setupapi_wine.dll
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
+    COMMAND ${CMAKE_COMMAND} -E copy ${WINE_SETUPAPI_DLL} ${wine_dir}/setupapi_wine.dll
+    DEPENDS ${WINE_SETUPAPI_DLL})
+  add_custom_target(wine_play_tools ALL
+    DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll ${wine_dir}/setupapi_wine.dll)
   add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all
            ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
 endif()

@@ -3,10 +3,9 @@
 # and bad input (exit 2, the line named, nothing on stdout).
 #   tests/reader_check.sh READ SIM SOURCE_DIR OUT_DIR  (KSREPORT_EMULATOR for cross builds)
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 read_=$1 sim=$2 src=$3 out=$4
 run_read() { ${KSREPORT_EMULATOR:-} "$read_" "$@"; }
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 rm -rf "$out"; mkdir -p "$out"
 ${KSREPORT_EMULATOR:-} "$sim" "$src/examples/typical-machine.json" "$out/typical" 2>/dev/null
 ${KSREPORT_EMULATOR:-} "$sim" "$src/examples/pin-gates.json" "$out/gates" 2>/dev/null
@@ -37,4 +36,4 @@ run_read "$out/newer" >/dev/null 2>&1; rc=$?
 check "a newer banner is accepted" '[ $rc -eq 0 ]'
 run_read >/dev/null 2>&1; rc=$?
 check "no arguments: usage, exit 2" '[ $rc -eq 2 ]'
-exit $fail
+check_exit

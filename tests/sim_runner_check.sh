@@ -2,10 +2,9 @@
 # Checks the runner's contract: ksreport-sim SIM SOURCE_DIR OUT_DIR.
 # KSREPORT_EMULATOR, when set, runs a cross-built runner.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 sim=$1 src=$2 out=$3
 run() { ${KSREPORT_EMULATOR:-} "$sim" "$@"; }
-fail=0
-check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; else echo "ok: $1"; fi; }
 rm -rf "$out"; mkdir -p "$out"
 
 echo '{"devices": []}' > "$out/empty.json"
@@ -27,10 +26,11 @@ check "unknown key writes no report" '[ ! -e "$out/unknown/ksreport.txt" ]'
 run "$out/missing.json" "$out/missing" 2>/dev/null; rc=$?
 check "missing machine file exits 2" '[ $rc -eq 2 ]'
 
-for machine in "$src"/examples/*.json "$src"/tests/machines/*.json; do
+mapfile -t machines < <(machine_files "$src")
+for machine in "${machines[@]}"; do
   name=$(basename "$machine" .json)
   run "$machine" "$out/$name" 2>"$out/$name.err"; rc=$?
   check "$name plays with no misuse" '[ $rc -eq 0 ]'
 done
 check "moduleFileName maps into OUTDIR" '[ -f "$out/report-name/KSREPORT.txt" ]'
-exit $fail
+check_exit

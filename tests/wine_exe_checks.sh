@@ -4,10 +4,9 @@
 # nothing printed, replaced on a second run, arguments ignored, the name
 # taken from the program's own.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 exe=$1 work=$2
 wine=${KSREPORT_EMULATOR:?the Wine runner}
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 rm -rf "$work"; mkdir -p "$work/a" "$work/b"
 
 cp "$exe" "$work/a/ksreport.exe"
@@ -63,4 +62,4 @@ check "program path of 264 characters: clean exit, nothing printed" '[ $rc -eq 0
 check "program path of 264 characters: no file written anywhere" '[ -z "$(find "$work" / -maxdepth 1 -newer "$work/mark" -type f ! -name "out4" ! -name "err4" 2>/dev/null; find "$work/deep" -newer "$work/mark" -type f 2>/dev/null)" ]'
 (cd "$fits" && timeout 60 "$wine" ./ksreport.exe >/dev/null 2>&1)
 check "program path of 259 characters, the longest CreateFileA takes: report beside it" '[ -f "$fits/ksreport.txt" ]'
-exit $fail
+check_exit
