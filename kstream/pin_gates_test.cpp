@@ -29,6 +29,14 @@ TEST(PinCount, PinsPastTheDriversListAreAskedAndDropped) {
   EXPECT_EQ(PinRequests(2).size(), 1u) << "the first gate ends an unknown pin";
 }
 
+TEST(PinCount, PinsPastTheCountAreNeverAsked) {
+  SimInterface iface = TestInterface({SimPcmPin(2, 16, 8000, 8000), SimPcmPin(2, 16, 8000, 8000)});
+  iface.pinTypes = SimU32(1);
+  EXPECT_EQ(PinLines(iface), NumPins("00000001") + PinLine("00000000", "00000001") +
+                                 RangeLines("00000002", "00000010", "00001F40", "00001F40"));
+  EXPECT_TRUE(PinRequests(1).empty());
+}
+
 TEST(PinGates, CommunicationMustAcceptConnections) {
   struct Case {
     uint32_t communication;
@@ -78,6 +86,7 @@ TEST(PinGates, TheStandardInterfaceAndMediumMustBeListedWithId0) {
       {"Count 0 with an entry", SimList({standard}, 0u), false},
       {"Count past the answer", SimList({other, standard}, 9u), true},
       {"Count past the answer, no match", SimList({other}, 9u), false},
+      {"the match lies past Count", SimList({other, standard}, 1u), false},
       {"entry cut short", [&] {
          SimAnswer a = SimList({standard});
          a.bytes.resize(8 + 20);

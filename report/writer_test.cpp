@@ -54,7 +54,9 @@ TEST(ReportName, APathFillingTheWholeBufferWritesNoReport) {
 
 TEST(ReportName, NamesTooShortToReplaceWriteNoReport) {
   char name[kModulePathSize];
-  for (const char* path : {"", "ab", "C:\\a", "C:\\ab", "x/y"}) {
+  // "C:ab" is the file ab in drive C's current folder; "C:txt" would be
+  // another file.
+  for (const char* path : {"", "ab", "C:\\a", "C:\\ab", "x/y", "C:ab"}) {
     StartWithModule(std::string(path));
     EXPECT_FALSE(ReportFileName(name)) << path;
   }

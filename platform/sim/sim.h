@@ -15,14 +15,36 @@ namespace ksr {
 
 typedef std::vector<uint8_t> SimBytes;
 
+// How a pending request ended on a captured machine, after its cancel and
+// its wait: the status and count the platform left in its OVERLAPPED. Kept
+// for those who read the capture; a pending answer plays the same without.
+struct SimPendingEnd {
+  uint32_t status = 0;
+  uint32_t count = 0;
+};
+
+// How a request with an output buffer ends when it does not follow the
+// delivery rule: it fails with error, or is reported pending.
+struct SimDataQuery {
+  bool pending = false;
+  DWORD error = ERROR_NOT_FOUND;
+  std::optional<SimPendingEnd> ended;
+};
+
 // One property answer: absent, pending, or bytes with optional lies about
 // their size.
 struct SimAnswer {
   enum Kind { kAbsent, kBytes, kPending };
   Kind kind = kAbsent;
   SimBytes bytes;
+  std::optional<uint32_t> unread;     // kBytes: the answer's length, its bytes never seen (zeros)
   std::optional<uint32_t> sizeQuery;  // count for a request without output
   std::optional<uint32_t> reported;   // count on success
+  DWORD error = ERROR_NOT_FOUND;      // kAbsent: the request's error
+  std::optional<SimPendingEnd> ended;        // kPending: as captured
+  std::optional<SimDataQuery> dataQuery;     // kBytes: requests with an output buffer
+
+  uint32_t Length() const { return unread ? *unread : static_cast<uint32_t>(bytes.size()); }
 };
 
 struct SimPin {
@@ -37,12 +59,14 @@ struct SimPin {
 
 struct SimInterface {
   uint32_t flags = SPINT_ACTIVE;
-  std::optional<std::string> path;
+  std::optional<std::string> path;       // any bytes
+  std::optional<uint32_t> pathUnread;     // no path: the detail read wants this many bytes
   std::optional<uint32_t> renderAlias;
   std::optional<uint32_t> captureAlias;
   bool opens = true;
   bool registryKey = true;
   std::optional<SimBytes> friendlyName;
+  std::optional<DWORD> friendlyNameError;  // the value's read answers this, delivering friendlyName
   std::optional<SimAnswer> pinTypes;  // default: the number of pins
   std::vector<SimPin> pins;
 };
@@ -67,7 +91,17 @@ struct SimFailure {
   DWORD error = ERROR_GEN_FAILURE;
 };
 
+// Where a captured machine came from, and why its replay may not be the
+// machine (the capture cut what it could not keep).
+struct SimCaptureInfo {
+  std::string program;
+  std::string version;
+  std::string arch;
+  std::vector<std::string> truncated;
+};
+
 struct SimMachine {
+  std::optional<SimCaptureInfo> capture;
   bool deviceSet = true;
   std::optional<std::string> moduleFileName;
   uint32_t reportCreateFailures = 0;
@@ -129,6 +163,9 @@ struct SimHeapStats {
 // The simulated heap refuses single blocks above this size, as a machine
 // without that much memory would.
 constexpr size_t kSimHeapLimit = 64u << 20;
+
+// The longest unread value a machine file may hold; it is played as zeros.
+constexpr uint32_t kSimUnreadValueLimit = 16u << 20;
 
 // Starts playing machine. The program file is outDir/programName unless
 // the machine names another. Files the program creates land under outDir:

@@ -11,6 +11,7 @@ namespace ksr {
 namespace {
 
 const uintptr_t kProcessHeap = 0x0F00;
+const size_t kSimHeapPoison = 256;
 
 std::string ModuleFileName() {
   SimWorld& world = World();
@@ -108,6 +109,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   SimLog("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), milliseconds);
   SimHandle* h = SimUse(handle, SimKind::kEvent, "WaitForSingleObject");
   if (h == nullptr || SimCallFails("WaitForSingleObject")) return WAIT_FAILED;
+  SimEndCancelledRequest(reinterpret_cast<uintptr_t>(handle));
   if (h->signalled) {
     h->signalled = false;  // auto-reset
     return WAIT_OBJECT_0;
@@ -159,9 +161,12 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
     ++world.heap.refused;
     return nullptr;
   }
-  void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
+  // The block is followed by poisoned bytes, as a real heap's neighbours
+  // hold other data: a read past an answer then shows in what it reports.
+  void* block = std::malloc(bytes + kSimHeapPoison);
   if (block == nullptr) return nullptr;
-  if ((flags & HEAP_ZERO_MEMORY) == 0) std::memset(block, 0xCD, bytes);
+  std::memset(block, (flags & HEAP_ZERO_MEMORY) != 0 ? 0 : 0xCD, bytes);
+  std::memset(static_cast<uint8_t*>(block) + bytes, 0xCD, kSimHeapPoison);
   world.heapBlocks[block] = bytes;
   ++world.heap.allocations;
   SimGuardRegion(block, static_cast<uint8_t*>(block) + bytes);

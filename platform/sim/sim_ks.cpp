@@ -87,6 +87,23 @@ void Signal(uintptr_t event) {
 
 }  // namespace
 
+bool SimEndCancelledRequest(uintptr_t event) {
+  SimWorld& world = World();
+  if (!world.outstanding || !world.outstanding->cancelled || world.outstanding->event != event) {
+    return false;
+  }
+  SimRequest request = *world.outstanding;
+  world.outstanding.reset();
+  request.overlapped->Internal = STATUS_CANCELLED;
+  request.overlapped->InternalHigh = 0;
+  Signal(request.event);
+  return true;
+}
+
+namespace {
+
+}  // namespace
+
 KSR_PLATFORM_LAYER_BEGIN
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
@@ -122,10 +139,16 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
                                       .interfaces[static_cast<size_t>(filter->iface)],
                                   propertyId, pinId);
   if (answer.kind == SimAnswer::kAbsent) {
-    SimSetLastError(ERROR_NOT_FOUND);
+    SimSetLastError(answer.error);
     return FALSE;
   }
-  if (answer.kind == SimAnswer::kPending) {
+  // A request with an output buffer may end otherwise than by the rule.
+  const std::optional<SimDataQuery>& dataQuery = answer.dataQuery;
+  if (outBufferSize != 0 && dataQuery && !dataQuery->pending) {
+    SimSetLastError(dataQuery->error);
+    return FALSE;
+  }
+  if (answer.kind == SimAnswer::kPending || (outBufferSize != 0 && dataQuery && dataQuery->pending)) {
     SimRequest request;
     request.filter = reinterpret_cast<uintptr_t>(device);
     request.event = event;
@@ -137,7 +160,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
     SimSetLastError(ERROR_IO_PENDING);
     return FALSE;
   }
-  uint32_t length = static_cast<uint32_t>(answer.bytes.size());
+  uint32_t length = answer.Length();
   if (outBufferSize == 0 || outBufferSize < length || outBuffer == nullptr) {
     uint32_t needed = outBufferSize == 0 ? answer.sizeQuery.value_or(length) : length;
     if (bytesReturned != nullptr) *bytesReturned = needed;
@@ -148,7 +171,12 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
     return FALSE;
   }
   SimCheckWrite(outBuffer, outBufferSize, op);
-  if (length != 0) std::memcpy(outBuffer, answer.bytes.data(), length);
+  // An answer whose bytes a capture never saw is delivered as zeros.
+  if (answer.unread) {
+    std::memset(outBuffer, 0, length);
+  } else if (length != 0) {
+    std::memcpy(outBuffer, answer.bytes.data(), length);
+  }
   uint32_t count = answer.reported.value_or(length);
   if (bytesReturned != nullptr) *bytesReturned = count;
   overlapped->Internal = STATUS_SUCCESS;
@@ -163,16 +191,15 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr || SimCallFails("CancelIoEx")) {
     return FALSE;
   }
-  if (!world.outstanding || world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
+  if (!world.outstanding || world.outstanding->cancelled ||
+      world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
       (overlapped != nullptr && world.outstanding->overlapped != overlapped)) {
     SimSetLastError(ERROR_NOT_FOUND);
     return FALSE;
   }
-  SimRequest request = *world.outstanding;
-  world.outstanding.reset();
-  request.overlapped->Internal = STATUS_CANCELLED;
-  request.overlapped->InternalHigh = 0;
-  Signal(request.event);
+  // Cancelling only asks: the request ends later, and the program learns of
+  // its end by its event (here, when it waits on it).
+  world.outstanding->cancelled = true;
   return TRUE;
 }
 

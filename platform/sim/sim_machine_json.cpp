@@ -29,15 +29,31 @@ bool SimLoader::Pin(const SimJson& j, const std::string& path, SimPin* out) {
 }
 
 bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterface* out) {
-  if (!Keys(j, path, {"flags", "path", "renderAlias", "captureAlias", "opens", "registryKey",
-                      "friendlyName", "pinTypes", "pins"})) {
+  if (!Keys(j, path, {"flags", "path", "pathHex", "pathUnread", "renderAlias", "captureAlias",
+                      "opens", "registryKey", "friendlyName", "friendlyNameError", "pinTypes",
+                      "pins"})) {
     return false;
   }
   uint32_t v = 0;
   if (j.contains("flags") && !Number(j["flags"], path + ".flags", &out->flags)) return false;
+  int paths = (j.contains("path") ? 1 : 0) + (j.contains("pathHex") ? 1 : 0) + (j.contains("pathUnread") ? 1 : 0);
+  if (paths > 1) return Fail(path + ".path", "path, pathHex and pathUnread exclude each other");
   if (j.contains("path")) {
     if (!j["path"].is_string()) return Fail(path + ".path", "expected a string");
     out->path = j["path"].get<std::string>();
+  }
+  if (j.contains("pathHex")) {
+    SimBytes bytes;
+    if (!Hex(j["pathHex"], path + ".pathHex", &bytes)) return false;
+    out->path = std::string(bytes.begin(), bytes.end());
+  }
+  if (j.contains("pathUnread")) {
+    if (!Number(j["pathUnread"], path + ".pathUnread", &v)) return false;
+    out->pathUnread = v;
+  }
+  if (j.contains("friendlyNameError")) {
+    if (!Number(j["friendlyNameError"], path + ".friendlyNameError", &v)) return false;
+    out->friendlyNameError = v;
   }
   if (j.contains("renderAlias")) {
     if (!Number(j["renderAlias"], path + ".renderAlias", &v)) return false;
@@ -130,11 +146,35 @@ bool SimLoader::FailCalls(const SimJson& j, SimMachine* out) {
   return true;
 }
 
+// capture: {"program": ..., "version": ..., "arch": ..., "truncated": [...]}
+bool SimLoader::Capture(const SimJson& j, SimMachine* out) {
+  if (!Keys(j, "capture", {"program", "version", "arch", "truncated"})) return false;
+  SimCaptureInfo info;
+  const struct { const char* key; std::string* text; } texts[] = {
+      {"program", &info.program}, {"version", &info.version}, {"arch", &info.arch}};
+  for (const auto& t : texts) {
+    if (!j.contains(t.key)) continue;
+    if (!j[t.key].is_string()) return Fail(std::string("capture.") + t.key, "expected a string");
+    *t.text = j[t.key].get<std::string>();
+  }
+  if (j.contains("truncated")) {
+    const SimJson& list = j["truncated"];
+    if (!list.is_array()) return Fail("capture.truncated", "expected an array of strings");
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (!list[i].is_string()) return Fail("capture.truncated[" + std::to_string(i) + "]", "expected a string");
+      info.truncated.push_back(list[i].get<std::string>());
+    }
+  }
+  out->capture = info;
+  return true;
+}
+
 bool SimLoader::Machine(const SimJson& j, SimMachine* out) {
-  if (!Keys(j, "machine", {"deviceSet", "moduleFileName", "reportCreateFailures", "failCalls",
-                           "devices"})) {
+  if (!Keys(j, "machine", {"capture", "deviceSet", "moduleFileName", "reportCreateFailures",
+                           "failCalls", "devices"})) {
     return false;
   }
+  if (j.contains("capture") && !Capture(j["capture"], out)) return false;
   if (j.contains("failCalls") && !FailCalls(j["failCalls"], out)) return false;
   if (j.contains("deviceSet") && !Bool(j["deviceSet"], "deviceSet", &out->deviceSet)) return false;
   if (j.contains("moduleFileName")) {

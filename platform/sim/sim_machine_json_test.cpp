@@ -81,6 +81,79 @@ TEST(MachineFile, ListsAndDataRanges) {
   EXPECT_EQ(p.dataRanges.bytes.back(), 0xAB);
 }
 
+// The optional keys a capture writes: values and answers it saw refused for
+// size (unread), errors, pending requests and how they ended, data queries
+// that did not follow the delivery rule, paths as bytes, provenance.
+TEST(MachineFile, CaptureKeys) {
+  SimMachine m = Load(R"({"capture": {"program": "ksreport-capture", "version": "0.1.0", "arch": "x86",
+        "truncated": ["an answer over 1 MiB"]},
+      "devices": [{"hardwareIds": {"unread": 300},
+        "interfaces": [{"pathUnread": 270, "friendlyName": {"hex": "41"}, "friendlyNameError": 234,
+          "pinTypes": {"error": 87},
+          "pins": [{"communication": {"unread": 8},
+                    "dataflow": {"pending": {"status": "0xC0000120", "count": 0}},
+                    "mediums": {"hex": "", "sizeQuery": 32, "dataQuery": null},
+                    "dataRanges": {"items": [{}], "dataQuery": {"pending": {"status": 0, "count": 96}}}}]},
+          {"pathHex": "5c5cff00"}]}]})");
+  ASSERT_TRUE(m.capture.has_value());
+  EXPECT_EQ(m.capture->arch, "x86");
+  EXPECT_EQ(m.capture->truncated, std::vector<std::string>{"an answer over 1 MiB"});
+  const SimDevice& d = m.devices[0];
+  EXPECT_EQ(*d.hardwareIds, SimBytes(300, 0)) << "an unread value plays as zeros";
+  const SimInterface& i = d.interfaces[0];
+  EXPECT_FALSE(i.path.has_value());
+  EXPECT_EQ(*i.pathUnread, 270u);
+  EXPECT_EQ(*i.friendlyNameError, 234u);
+  EXPECT_EQ(i.pinTypes->kind, SimAnswer::kAbsent);
+  EXPECT_EQ(i.pinTypes->error, ERROR_INVALID_PARAMETER);
+  const SimPin& p = i.pins[0];
+  EXPECT_EQ(p.communication.Length(), 8u);
+  EXPECT_TRUE(p.communication.bytes.empty());
+  EXPECT_EQ(p.dataflow.kind, SimAnswer::kPending);
+  EXPECT_EQ(p.dataflow.ended->status, STATUS_CANCELLED);
+  EXPECT_EQ(*p.mediums.sizeQuery, 32u);
+  EXPECT_FALSE(p.mediums.dataQuery->pending);
+  EXPECT_EQ(p.mediums.dataQuery->error, ERROR_NOT_FOUND);
+  EXPECT_TRUE(p.dataRanges.dataQuery->pending);
+  EXPECT_EQ(p.dataRanges.dataQuery->ended->count, 96u);
+  EXPECT_EQ(p.dataRanges.Length(), 8u + 88);
+  EXPECT_EQ(*d.interfaces[1].path, std::string({'\\', '\\', '\xFF', '\0'}));
+
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"path": "a", "pathUnread": 3}]}]})"),
+            "devices[0].interfaces[0].path: path, pathHex and pathUnread exclude each other");
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"pinTypes": {"error": 1, "reported": 4}}]}]})"),
+            "devices[0].interfaces[0].pinTypes: error and pending stand alone");
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"pinTypes": {"hex": "", "unread": 4}}]}]})"),
+            "devices[0].interfaces[0].pinTypes: expected one of hex, unread, error or pending");
+  EXPECT_EQ(LoadError(R"({"devices": [{"description": {"unread": 16777217}}]})"),
+            "devices[0].description.unread: more than 16 MiB");
+  EXPECT_EQ(LoadError(R"({"capture": {"truncated": "yes"}})"), "capture.truncated: expected an array of strings");
+}
+
+// What the simulated platform does with them.
+TEST(MachineFile, CaptureKeysPlay) {
+  SimMachine m = Load(R"({"devices": [{"devInst": 1, "hardwareIds": {"unread": 300},
+      "interfaces": [{"path": "\\\\?\\a", "renderAlias": 1, "friendlyName": {"hex": "4142"},
+        "friendlyNameError": 234,
+        "pins": [{"communication": {"unread": 4}},
+                 {"dataRanges": {"unread": 96, "dataQuery": {"error": 31}}}]},
+        {"pathUnread": 300, "renderAlias": 1}]}]})");
+  SimRunResult run = RunMachine(m);
+  EXPECT_TRUE(run.misuse.empty());
+  // Hardware IDs refused for size, the name delivered with its error, a
+  // communication value of 4 unread bytes (zeros: no connection), ranges
+  // whose data query fails, the second interface's path refused for size.
+  EXPECT_EQ(ReportBody(run.report),
+            "\r\n---------------------- 8< ----------------------\r\nDevice Path: \r\n"
+            "Device BUS NUMBER = 00000000\r\n /  / .sys\r\nInstance ID: 00000001\r\n"
+            "   +AB\r\n" + NumPins("00000002") + PinLine("00000001", "00000001"));
+  std::vector<SimCall> ranges = PinRequests(1);
+  ASSERT_EQ(ranges.size(), 9u);
+  EXPECT_EQ(ranges[7].d, 0u) << "size query";
+  EXPECT_EQ(ranges[8].d, 96u) << "data query, which fails";
+  EXPECT_EQ(CallCount("CreateFileA"), 2) << "the report and the first filter";
+}
+
 TEST(MachineFile, FailCallsNameAnOperationThatCanFail) {
   SimMachine m = Load(R"({"failCalls": [{"call": "WriteFile", "nth": 3, "error": 112},
                                          {"call": "HeapAlloc"}]})");

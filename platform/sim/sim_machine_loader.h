@@ -32,6 +32,9 @@ struct SimLoader {
   bool NumberBytes(const SimJson& j, const std::string& path, SimBytes* out);
   bool Guid(const SimJson& j, const std::string& path, GUID* out);
   bool Lies(const SimJson& j, const std::string& path, SimAnswer* answer);  // sizeQuery, reported
+  bool PendingEnd(const SimJson& j, const std::string& path, SimPendingEnd* out);
+  bool DataQuery(const SimJson& j, const std::string& path, SimDataQuery* out);
+  bool AnswerObject(const SimJson& j, const std::string& path, SimAnswer* out);
   bool Answer(const SimJson& j, const std::string& path, SimAnswer* out);
   bool IdentifierItem(const SimJson& j, const std::string& path, SimBytes* out);
   bool RangeItem(const SimJson& j, const std::string& path, SimBytes* out);
@@ -42,6 +45,7 @@ struct SimLoader {
   bool Interface(const SimJson& j, const std::string& path, SimInterface* out);
   bool Device(const SimJson& j, const std::string& path, SimDevice* out);
   bool FailCalls(const SimJson& j, SimMachine* out);
+  bool Capture(const SimJson& j, SimMachine* out);
   bool Machine(const SimJson& j, SimMachine* out);
 };
 

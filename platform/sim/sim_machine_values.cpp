@@ -56,10 +56,18 @@ bool SimLoader::Hex(const SimJson& j, const std::string& path, SimBytes* out) {
   return true;
 }
 
-// {"hex": "..."} alone.
+// {"hex": "..."}, or {"unread": N}: a value of N bytes that a capture saw
+// refused for size, played as N zero bytes.
 bool SimLoader::HexObject(const SimJson& j, const std::string& path, SimBytes* out) {
-  if (!Keys(j, path, {"hex"})) return false;
-  if (!j.contains("hex")) return Fail(path + ".hex", "missing");
+  if (!Keys(j, path, {"hex", "unread"})) return false;
+  if (j.contains("unread") && !j.contains("hex")) {
+    uint32_t n = 0;
+    if (!Number(j["unread"], path + ".unread", &n)) return false;
+    if (n > kSimUnreadValueLimit) return Fail(path + ".unread", "more than 16 MiB");
+    out->assign(n, 0);
+    return true;
+  }
+  if (!j.contains("hex") || j.contains("unread")) return Fail(path + ".hex", "expected hex or unread, one of them");
   return Hex(j["hex"], path + ".hex", out);
 }
 
@@ -107,6 +115,61 @@ bool SimLoader::Lies(const SimJson& j, const std::string& path, SimAnswer* answe
   return true;
 }
 
+bool SimLoader::PendingEnd(const SimJson& j, const std::string& path, SimPendingEnd* out) {
+  if (!Keys(j, path, {"status", "count"})) return false;
+  if (j.contains("status") && !Number(j["status"], path + ".status", &out->status)) return false;
+  return !j.contains("count") || Number(j["count"], path + ".count", &out->count);
+}
+
+// "pending", null, {"error": E} or {"pending": {...}}.
+bool SimLoader::DataQuery(const SimJson& j, const std::string& path, SimDataQuery* out) {
+  if (j.is_null()) return true;
+  if (j.is_string() && j.get<std::string>() == "pending") {
+    out->pending = true;
+    return true;
+  }
+  if (!Keys(j, path, {"error", "pending"}) || j.size() != 1) {
+    return Fail(path, "expected null, \"pending\", {\"error\": E} or {\"pending\": {...}}");
+  }
+  if (j.contains("error")) return Number(j["error"], path + ".error", &out->error);
+  out->pending = true;
+  out->ended = SimPendingEnd();
+  return PendingEnd(j["pending"], path + ".pending", &*out->ended);
+}
+
+// The object forms an answer shares with a list, told by their one key:
+// {"hex": ...} and {"unread": N} with their sizeQuery, reported and
+// dataQuery; {"error": E} alone; {"pending": {...}} alone.
+bool SimLoader::AnswerObject(const SimJson& j, const std::string& path, SimAnswer* out) {
+  const char* forms[] = {"hex", "unread", "error", "pending"};
+  int found = 0;
+  for (const char* form : forms) found += j.contains(form) ? 1 : 0;
+  if (found != 1) return Fail(path, "expected one of hex, unread, error or pending");
+  if (j.contains("error") || j.contains("pending")) {
+    if (j.size() != 1) return Fail(path, "error and pending stand alone");
+    if (j.contains("error")) {
+      *out = SimAbsent();
+      return Number(j["error"], path + ".error", &out->error);
+    }
+    *out = SimPending();
+    out->ended = SimPendingEnd();
+    return PendingEnd(j["pending"], path + ".pending", &*out->ended);
+  }
+  *out = SimAnswerBytes({});
+  if (j.contains("unread")) {
+    uint32_t n = 0;
+    if (!Number(j["unread"], path + ".unread", &n)) return false;
+    out->unread = n;
+  } else if (!Hex(j["hex"], path + ".hex", &out->bytes)) {
+    return false;
+  }
+  if (j.contains("dataQuery")) {
+    out->dataQuery = SimDataQuery();
+    if (!DataQuery(j["dataQuery"], path + ".dataQuery", &*out->dataQuery)) return false;
+  }
+  return Lies(j, path, out);
+}
+
 bool SimLoader::Answer(const SimJson& j, const std::string& path, SimAnswer* out) {
   if (j.is_null()) {
     *out = SimAbsent();
@@ -125,12 +188,10 @@ bool SimLoader::Answer(const SimJson& j, const std::string& path, SimAnswer* out
     return true;
   }
   if (j.is_object()) {
-    if (!Keys(j, path, {"hex", "sizeQuery", "reported"})) return false;
-    if (!j.contains("hex")) return Fail(path + ".hex", "missing");
-    SimBytes bytes;
-    if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
-    *out = SimAnswerBytes(bytes);
-    return Lies(j, path, out);
+    if (!Keys(j, path, {"hex", "unread", "error", "pending", "sizeQuery", "reported", "dataQuery"})) {
+      return false;
+    }
+    return AnswerObject(j, path, out);
   }
   uint32_t v = 0;
   if (!Number(j, path, &v)) return Fail(path, "expected null, \"pending\", a number, an array or {\"hex\": ...}");
@@ -183,16 +244,21 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
   const SimJson* items = &j;
   std::optional<uint32_t> count;
   std::optional<uint32_t> size;
+  std::optional<SimDataQuery> dataQuery;
   if (j.is_object()) {
-    if (!Keys(j, path, {"items", "count", "size", "sizeQuery", "reported", "hex"})) return false;
-    if (j.contains("hex")) {
+    if (!Keys(j, path, {"items", "count", "size", "sizeQuery", "reported", "hex", "unread", "error",
+                        "pending", "dataQuery"})) {
+      return false;
+    }
+    if (j.contains("hex") || j.contains("unread") || j.contains("error") || j.contains("pending")) {
       if (j.contains("items") || j.contains("count") || j.contains("size")) {
-        return Fail(path + ".hex", "stands for the whole answer; no items, count or size beside it");
+        return Fail(path, "hex, unread, error and pending stand for the whole answer; no items, count or size beside them");
       }
-      SimBytes bytes;
-      if (!Hex(j["hex"], path + ".hex", &bytes)) return false;
-      *out = SimAnswerBytes(bytes);
-      return Lies(j, path, out);
+      return AnswerObject(j, path, out);
+    }
+    if (j.contains("dataQuery")) {
+      dataQuery = SimDataQuery();
+      if (!DataQuery(j["dataQuery"], path + ".dataQuery", &*dataQuery)) return false;
     }
     uint32_t v = 0;
     if (j.contains("count")) {
@@ -214,6 +280,7 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
     if (!ok) return false;
   }
   *out = SimList(bytes, count, size);
+  out->dataQuery = dataQuery;
   return j.is_object() ? Lies(j, path, out) : true;
 }
 

@@ -133,15 +133,26 @@ TEST_F(SimRequestTest, APendingRequestMustEndBeforeItsPartsAreGivenUp) {
   EXPECT_NE(seen.find("still outstanding"), std::string::npos) << seen;
 }
 
-TEST_F(SimRequestTest, CancellingEndsAPendingRequestAndSignalsItsEvent) {
+TEST_F(SimRequestTest, ACancelledRequestEndsWhenItsEventIsWaitedOn) {
   Prepare(KSPROPERTY_PIN_DATAFLOW);
   EXPECT_FALSE(Send(out_, 4));
   EXPECT_EQ(ov_.Internal, STATUS_PENDING);
   EXPECT_TRUE(CancelIoEx(filter_, &ov_));
-  EXPECT_EQ(ov_.Internal, STATUS_CANCELLED);
+  EXPECT_EQ(ov_.Internal, STATUS_PENDING) << "cancelling only asks";
+  EXPECT_FALSE(CancelIoEx(filter_, &ov_)) << "asked already";
   EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ov_.Internal, STATUS_CANCELLED);
   EXPECT_FALSE(CancelIoEx(filter_, &ov_)) << "nothing left to cancel";
   EXPECT_EQ(Seen(), "");
+}
+
+TEST_F(SimRequestTest, ACancelledRequestMustStillBeWaitedFor) {
+  Prepare(KSPROPERTY_PIN_DATAFLOW);
+  EXPECT_FALSE(Send(out_, 4));
+  EXPECT_TRUE(CancelIoEx(filter_, &ov_));
+  std::string seen = Seen();  // closes the event without a wait
+  EXPECT_NE(seen.find("closed while its request is outstanding"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("still outstanding"), std::string::npos) << seen;
 }
 
 TEST_F(SimRequestTest, SizeQueriesAndShortBuffersYieldTheNeededSize) {

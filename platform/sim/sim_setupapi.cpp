@@ -1,5 +1,6 @@
 // Simulated device installation and registry: the machine's devices, their
 // properties, audio interfaces, aliases and interface keys.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/layer.h"
@@ -162,20 +163,27 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* de
     return FALSE;
   }
   if (SimCallFails(op)) return FALSE;
-  const std::optional<std::string>& path = InterfaceAt(d, i).path;
-  if (!path) {
+  const SimInterface& iface = InterfaceAt(d, i);
+  if (!iface.path && !iface.pathUnread) {
     SimSetLastError(ERROR_NOT_FOUND);
     return FALSE;
   }
-  size_t needed = kDetailPathOffset + path->size() + 1;
+  // A path a capture saw refused for size is that long, NUL included, and
+  // reads as zeros.
+  size_t length = iface.path ? iface.path->size() + 1 : *iface.pathUnread;
+  size_t needed = kDetailPathOffset + length;
   if (requiredSize != nullptr) *requiredSize = static_cast<DWORD>(needed);
   if (detailData == nullptr || needed > detailDataSize) {
     SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
   SimCheckWrite(detailData, detailDataSize, op);
-  std::memcpy(reinterpret_cast<char*>(detailData) + kDetailPathOffset, path->c_str(),
-              path->size() + 1);
+  char* out = reinterpret_cast<char*>(detailData) + kDetailPathOffset;
+  if (iface.path) {
+    std::memcpy(out, iface.path->c_str(), length);
+  } else {
+    std::memset(out, 0, length);
+  }
   return TRUE;
 }
 
@@ -243,7 +251,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   if (h == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
   if (SimCallFails(op)) return static_cast<LONG>(World().lastError);
   if (reserved != nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-  const std::optional<SimBytes>& name = InterfaceAt(h->device, h->iface).friendlyName;
+  const SimInterface& iface = InterfaceAt(h->device, h->iface);
+  const std::optional<SimBytes>& name = iface.friendlyName;
   if (valueName == nullptr || !SameText(valueName, "FriendlyName") || !name) {
     return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
   }
@@ -253,6 +262,11 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   *dataSize = static_cast<DWORD>(name->size());
   if (data == nullptr) return static_cast<LONG>(ERROR_SUCCESS);
   SimCheckWrite(data, room, op);
+  // A captured read delivers what the buffer held, with the status it had.
+  if (iface.friendlyNameError) {
+    if (!name->empty()) std::memcpy(data, name->data(), std::min<size_t>(name->size(), room));
+    return static_cast<LONG>(*iface.friendlyNameError);
+  }
   if (name->size() > room) {
     // A careless stack fills the whole buffer and leaves no NUL.
     std::memset(data, 0x41, room);

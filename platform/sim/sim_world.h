@@ -33,6 +33,7 @@ struct SimRequest {
   DWORD* count = nullptr;
   void* output = nullptr;
   DWORD outputLength = 0;
+  bool cancelled = false;  // cancel asked; it ends when its event is waited on
 };
 
 struct SimWorld {
@@ -74,6 +75,10 @@ void SimCheckWrite(const void* p, size_t length, const char* op);
 void SimCheckNothingOpen(const char* op);
 
 void SimSetLastError(DWORD error);
+
+// Ends the outstanding request if it was cancelled and event is its
+// completion event: true when it did.
+bool SimEndCancelledRequest(uintptr_t event);
 
 // Creates (or truncates) a file the program writes, under the run's folder.
 HANDLE SimCreateFile(LPCSTR fileName);
