@@ -17,7 +17,8 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/kstream/*_test.cpp
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp
-  ${CMAKE_SOURCE_DIR}/reader/*_test.cpp)
+  ${CMAKE_SOURCE_DIR}/reader/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/capture/*_test.cpp)
 # Every machine file of the tree, for the tests that play them all.
 file(GLOB KSREPORT_MACHINES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/examples/*.json ${CMAKE_SOURCE_DIR}/tests/machines/*.json)
@@ -35,7 +36,7 @@ add_executable(ksreport_tests tests/test.cpp tests/fuzz/machine_codec.cpp
   ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader gtest gtest_main)
+target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader ks_capture_model gtest gtest_main)
 if(MINGW)
   target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
@@ -47,6 +48,11 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME reader COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_check.sh
            $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
            ${CMAKE_BINARY_DIR}/reader-out)
+  if(NOT CMAKE_CROSSCOMPILING)
+    add_test(NAME capture_sim COMMAND bash ${CMAKE_SOURCE_DIR}/tests/capture_check.sh
+             $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-capture-sim> ${CMAKE_SOURCE_DIR}
+             ${CMAKE_BINARY_DIR}/capture-out)
+  endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(reader PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
     set_tests_properties(sim_runner PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
@@ -54,10 +60,10 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 # Writes to FILE, one a line and relative to the source tree, the C and C++
-# sources of TARGET and of every library of this project that it links,
-# directly or through another.
-function(ksreport_write_sources target file)
-  set(pending ${target})
+# sources of the TARGETs and of every library of this project that they
+# link, directly or through another.
+function(ksreport_write_sources file)
+  set(pending ${ARGN})
   set(seen "")
   set(sources "")
   while(pending)
@@ -95,14 +101,14 @@ endfunction()
 if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
   # The product's logic as the build has it once every library is defined:
   # the list is written at the end of the configuration.
-  cmake_language(DEFER CALL ksreport_write_sources ks_logic
-                 ${CMAKE_BINARY_DIR}/static_analysis_sources.txt)
+  cmake_language(DEFER CALL ksreport_write_sources ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
+                 ks_logic ks_capture_layer)
   # The Windows program's own files are not built here; cppcheck reads them.
   file(GLOB windows_forwarders CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
        ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
   add_test(NAME static_analysis COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static_analysis.sh
            ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
-           app/main.cpp ${windows_forwarders})
+           app/main.cpp app/capture_main.cpp ${windows_forwarders})
   add_test(NAME product_no_heap COMMAND bash ${CMAKE_SOURCE_DIR}/tests/product_no_heap.sh
            $<TARGET_FILE:ks_logic>)
 endif()
@@ -111,6 +117,8 @@ if(WIN32)
   # Size and imports of the shipped program: checked from the file alone.
   add_test(NAME exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh
            $<TARGET_FILE:ksreport> ${CMAKE_OBJDUMP})
+  add_test(NAME capture_exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh
+           $<TARGET_FILE:ksreport-capture> ${CMAKE_OBJDUMP})
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     add_test(NAME exe_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_exe_checks.sh
              $<TARGET_FILE:ksreport> ${CMAKE_BINARY_DIR}/wine-runs)

@@ -21,24 +21,29 @@ bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 }  // namespace
 
-bool ReportFileName(char name[kModulePathSize]) {
-  DWORD length = GetModuleFileNameA(nullptr, name, kModulePathSize);
+bool ReportNameBeside(char* name, uint32_t size, DWORD length, const char* extension) {
   // A count of the whole buffer means the path was cut (older systems do not
   // even terminate it); a name built from it would be a different file.
   if (length == 0 || length >= kModulePathSize) return false;
   DWORD end = 0;
   while (end < length && name[end] != '\0') ++end;
   // The three replaced characters must belong to the file name, or the
-  // report would land in another folder.
+  // file would land in another folder.
   if (end < 3) return false;
   for (DWORD i = end - 3; i < end; ++i) {
     if (IsPathSeparator(name[i])) return false;
   }
-  name[end - 3] = 't';
-  name[end - 2] = 'x';
-  name[end - 1] = 't';
-  name[end] = '\0';
+  uint32_t extensionLength = 0;
+  while (extension[extensionLength] != '\0') ++extensionLength;
+  if (static_cast<uint64_t>(end) - 3 + extensionLength >= size) return false;
+  for (uint32_t i = 0; i < extensionLength; ++i) name[end - 3 + i] = extension[i];
+  name[end - 3 + extensionLength] = '\0';
   return true;
+}
+
+bool ReportFileName(char name[kModulePathSize]) {
+  DWORD length = GetModuleFileNameA(nullptr, name, kModulePathSize);
+  return ReportNameBeside(name, kModulePathSize, length, "txt");
 }
 
 void ReportPrint(const char* text) {

@@ -2,6 +2,8 @@
 # It offers:
 #   ksr_root                  the source tree
 #   machine_files ROOT        every machine file of the tree at ROOT, one a line
+#   frame_is_expected REPORT  the report of a machine without devices, as
+#                             tests/expected/empty-report.txt spells it
 #   check NAME EXPR           a test's check, "ok: NAME" or "FAIL: NAME";
 #   check_fail WHAT           a failure found otherwise; check_exit ends the script
 #   build_require DIR FLAVOUR FILE...   says what to build when a build lacks FILE
@@ -20,6 +22,15 @@ machine_files() {  # ROOT
   for machine in "$1"/examples/*.json "$1"/tests/machines/*.json; do
     if [ -f "$machine" ]; then printf '%s\n' "$machine"; fi
   done
+}
+
+# frame_is_expected REPORT: after its banner, REPORT is the expected empty
+# report, with whatever feedback address the build writes.
+frame_is_expected() {
+  local expected=$ksr_root/tests/expected/empty-report.txt closing
+  closing=$(tail -n 1 "$expected" | sed 's/support@example\.invalid!\r$//')
+  cmp -s <(tail -n +2 "$1" | head -n -1) <(head -n -1 "$expected") &&
+    tail -n 1 "$1" | grep -q "^${closing}[^ ]*!"$'\r$'
 }
 
 # check NAME EXPR: EXPR is a shell condition, evaluated in the caller's

@@ -11,11 +11,7 @@ echo '{"devices": []}' > "$out/empty.json"
 run "$out/empty.json" "$out/empty" 2>"$out/empty.err"; rc=$?
 check "empty machine exits 0" '[ $rc -eq 0 ]'
 check "empty machine: banner names the tool" 'head -c 9 "$out/empty/ksreport.txt" | grep -q "^ksreport "'
-check "empty machine: eleven lines, each ending in CR LF" \
-  '[ "$(tr -cd "\r" < "$out/empty/ksreport.txt" | wc -c)" -eq 11 ] && [ "$(tr -cd "\n" < "$out/empty/ksreport.txt" | wc -c)" -eq 11 ] && [ "$(tail -c 2 "$out/empty/ksreport.txt" | od -An -tx1 | tr -d " ")" = "0d0a" ]'
-check "empty machine: fixed lines exact" \
-  'diff <(tail -n +2 "$out/empty/ksreport.txt" | head -n 9) <(printf "\r\n============================\r\nStart WDM Device Enumeration\r\n============================\r\n\r\n============================\r\nExit  WDM Device Enumeration\r\n============================\r\n\r\n") >/dev/null'
-check "empty machine: closing line" 'tail -n 1 "$out/empty/ksreport.txt" | grep -q $'"'"'^Please send this file to .*!\r$'"'"''
+check "empty machine: the expected frame, CR LF to the end" 'frame_is_expected "$out/empty/ksreport.txt"'
 
 echo '{"devices": [], "devicez": 1}' > "$out/unknown.json"
 run "$out/unknown.json" "$out/unknown" 2>"$out/unknown.err"; rc=$?

@@ -24,6 +24,7 @@ struct SimLoader {
 
   // Values (sim_machine_values.cpp).
   bool Number(const SimJson& j, const std::string& path, uint32_t* out);
+  bool Error(const SimJson& j, const std::string& path, DWORD* out);
   bool Bool(const SimJson& j, const std::string& path, bool* out);
   bool Hex(const SimJson& j, const std::string& path, SimBytes* out);
   bool HexObject(const SimJson& j, const std::string& path, SimBytes* out);  // {"hex": ...} alone

@@ -37,6 +37,14 @@ bool SimLoader::Number(const SimJson& j, const std::string& path, uint32_t* out)
   return Fail(path, "expected a number in 0..2^32-1 or a \"0x...\" string");
 }
 
+// An error code: a number, kept in the platform's own width.
+bool SimLoader::Error(const SimJson& j, const std::string& path, DWORD* out) {
+  uint32_t v = 0;
+  if (!Number(j, path, &v)) return false;
+  *out = v;
+  return true;
+}
+
 bool SimLoader::Bool(const SimJson& j, const std::string& path, bool* out) {
   if (!j.is_boolean()) return Fail(path, "expected true or false");
   *out = j.get<bool>();
@@ -131,7 +139,7 @@ bool SimLoader::DataQuery(const SimJson& j, const std::string& path, SimDataQuer
   if (!Keys(j, path, {"error", "pending"}) || j.size() != 1) {
     return Fail(path, "expected null, \"pending\", {\"error\": E} or {\"pending\": {...}}");
   }
-  if (j.contains("error")) return Number(j["error"], path + ".error", &out->error);
+  if (j.contains("error")) return Error(j["error"], path + ".error", &out->error);
   out->pending = true;
   out->ended = SimPendingEnd();
   return PendingEnd(j["pending"], path + ".pending", &*out->ended);
@@ -149,7 +157,7 @@ bool SimLoader::AnswerObject(const SimJson& j, const std::string& path, SimAnswe
     if (j.size() != 1) return Fail(path, "error and pending stand alone");
     if (j.contains("error")) {
       *out = SimAbsent();
-      return Number(j["error"], path + ".error", &out->error);
+      return Error(j["error"], path + ".error", &out->error);
     }
     *out = SimPending();
     out->ended = SimPendingEnd();

@@ -1,0 +1,15 @@
+// The capture program's entry: the very same report run as the report
+// program's, through a platform layer that records every answer, then the
+// capture file beside the report. Arguments are not read, nothing is
+// printed.
+#include "app/run.h"
+#include "capture/capture_file.h"
+#include "ksreport_config.h"
+
+int main() {
+  ksr::RunReport();
+  const ksr::CaptureProvenance provenance = {"ksreport-capture", KSREPORT_VERSION,
+                                             sizeof(void*) == 8 ? "x64" : "x86"};
+  ksr::CaptureWriteFile(provenance);
+  return 0;
+}

@@ -1,0 +1,45 @@
+# The capture program: the same report run as ksreport.exe, through a layer
+# that records every platform answer (capture/), then a machine file beside
+# the report. The layer defines the platform operations the logic calls and
+# forwards them to an implementation built below it (platform/layer.h):
+# the Windows forwarders for ksreport-capture.exe, the simulated machine
+# for ksreport-capture-sim. ksreport.exe links none of it.
+
+# What a capture keeps and how it is written: no platform calls, so the
+# tests link it too.
+add_library(ks_capture_model STATIC
+  capture/capture_store.cpp
+  capture/capture_record.cpp
+  capture/capture_json.cpp)
+ksreport_product(ks_capture_model)
+target_link_libraries(ks_capture_model PUBLIC ks_wintypes)
+
+add_library(ks_capture_layer STATIC capture/capture_layer.cpp capture/capture_file.cpp)
+ksreport_product(ks_capture_layer)
+target_link_libraries(ks_capture_layer PUBLIC ks_capture_model ks_writer)
+
+ksreport_sim_library(ks_sim_below)
+target_compile_definitions(ks_sim_below PRIVATE KSR_PLATFORM_BELOW)
+
+add_executable(ksreport-capture-sim app/capture_sim_main.cpp)
+ksreport_warnings(ksreport-capture-sim)
+target_link_libraries(ksreport-capture-sim PRIVATE ks_logic ks_capture_layer ks_sim_below)
+
+if(WIN32)
+  add_library(ks_win32_below STATIC platform/win32/win32_kernel.cpp
+    platform/win32/win32_setupapi.cpp platform/win32/win32_files.cpp)
+  ksreport_product(ks_win32_below)
+  target_compile_definitions(ks_win32_below PRIVATE KSR_PLATFORM_BELOW)
+  target_link_libraries(ks_win32_below PUBLIC ks_wintypes setupapi advapi32)
+  set(RC_NAME ksreport-capture)
+  set(RC_DESCRIPTION "ksreport-capture - records a machine's kernel-streaming audio answers")
+  configure_file(app/ksreport.rc.in ${CMAKE_BINARY_DIR}/generated/ksreport-capture.rc @ONLY)
+  configure_file(app/ksreport.manifest ${CMAKE_BINARY_DIR}/generated/ksreport-capture.manifest @ONLY)
+  add_executable(ksreport-capture app/capture_main.cpp ${CMAKE_BINARY_DIR}/generated/ksreport-capture.rc)
+  ksreport_product(ksreport-capture)
+  target_link_libraries(ksreport-capture PRIVATE ks_logic ks_capture_layer ks_win32_below)
+  if(MINGW)
+    target_link_options(ksreport-capture PRIVATE -static -static-libgcc -static-libstdc++ -s)
+    target_link_options(ksreport-capture-sim PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+endif()
