@@ -38,8 +38,10 @@ class Parser {
     }
     std::string closing;
     if (!Prefixed(kClosingPrefix, &closing, "the closing request line")) return false;
-    if (closing.empty() || closing.back() != '!') return Fail(next_ - 1, "the closing request line to end in \"!\"");
-    report->Feedback = closing.substr(0, closing.size() - 1);
+    if (!EndsWith(closing, kClosingSuffix)) {
+      return Fail(next_ - 1, std::string("the closing request line to end in \"") + kClosingSuffix + "\"");
+    }
+    report->Feedback = closing.substr(0, closing.size() - std::strlen(kClosingSuffix));
     if (next_ != lines_.size()) return Fail(next_, "the end of the report after the closing request line");
     return true;
   }
@@ -47,7 +49,6 @@ class Parser {
  private:
   bool Device(ParsedDevice* device) {
     device->Line = LineNumber(next_);
-    std::string text;
     if (!Prefixed(kDevicePathLabel, &device->HardwareId, "the Device Path line") ||
         !Hex(kBusNumberLabel, &device->BusNumber, "the Bus Number line") || !Description(device) ||
         !Hex(kInstanceIdLabel, &device->InstanceId, "the Instance ID line")) {
@@ -73,7 +74,7 @@ class Parser {
     size_t sep = std::strlen(kDescriptionSeparator);
     size_t suffix = std::strlen(kServiceSuffix);
     if (first == std::string::npos || first == last || line.size() < last + sep + suffix ||
-        line.compare(line.size() - suffix, suffix, kServiceSuffix) != 0) {
+        !EndsWith(line, kServiceSuffix)) {
       return Fail(next_, "the description line (\"description / manufacturer / service.sys\")");
     }
     device->Description = line.substr(0, first);
@@ -141,6 +142,10 @@ class Parser {
 
   static bool StartsWith(const std::string& line, const char* label) {
     return line.compare(0, std::strlen(label), label) == 0;
+  }
+  static bool EndsWith(const std::string& line, const char* suffix) {
+    size_t n = std::strlen(suffix);
+    return line.size() >= n && line.compare(line.size() - n, n, suffix) == 0;
   }
   bool At(const char* text) const { return next_ < lines_.size() && lines_[next_] == text; }
   static int LineNumber(size_t index) { return static_cast<int>(index) + 1; }

@@ -66,6 +66,9 @@ TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
             "line 21: expected a Pin line (");
   EXPECT_EQ(ParseError(Replace(good, "hdaudio.sys", "hdaudio")).substr(0, 43),
             "line 10: expected the description line (\"de");
+  EXPECT_EQ(ParseError(Replace(good, "example.invalid!", "example.invalid")),
+            "line 63: expected the closing request line to end in \"!\", found \"Please send this file to "
+            "support@example.invalid\"");
   EXPECT_EQ(ParseError(good + "extra\r\n").substr(0, 57),
             "line 64: expected the end of the report after the closing");
   EXPECT_EQ(ParseError(Replace(good, "Instance ID: 00000001\r\n", "Instance ID: 00000001\r")).substr(0, 30),

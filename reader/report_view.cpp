@@ -35,9 +35,9 @@ struct Paint {
 };
 
 std::string PinText(const ParsedInterface& iface, const ParsedPin& pin, const Paint& paint) {
-  std::string text = "pin " + std::to_string(pin.Id) + ", " + DataflowName(pin.Dataflow) + ": " +
+  std::string text = "pin " + std::to_string(pin.Id) + ", " + ReportDataflowName(pin.Dataflow) + ": " +
                      (pin.Range ? RangeText(*pin.Range) : "no usable PCM range");
-  for (const std::string& w : PinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
+  for (const std::string& w : ReportPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
   return text;
 }
 
@@ -58,7 +58,7 @@ std::map<std::string, const T*> Keyed(const std::vector<T>& items, KeyFn key) {
 
 }  // namespace
 
-std::string DataflowName(uint32_t dataflow) {
+std::string ReportDataflowName(uint32_t dataflow) {
   switch (dataflow) {
     case 1: return "in (render: audio flows into the device)";
     case 2: return "out (capture: audio flows out of the device)";
@@ -67,7 +67,7 @@ std::string DataflowName(uint32_t dataflow) {
   }
 }
 
-std::vector<std::string> PinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
+std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
   std::vector<std::string> w;
   if (iface.PinTypes && pin.Id >= *iface.PinTypes) w.push_back("pin id not below NumPins");
   if (pin.Dataflow == 0xFFFFFFFFu) w.push_back("data flow 0xFFFFFFFF");
@@ -125,7 +125,7 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
         if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
         for (const ParsedPin& p : i.Pins) {
           nlohmann::ordered_json pin = {{"id", p.Id}, {"dataflow", p.Dataflow}, {"range", nullptr},
-                                        {"warnings", PinWarnings(i, p)}};
+                                        {"warnings", ReportPinWarnings(i, p)}};
           if (p.Range) {
             pin["range"] = {{"maxChannels", p.Range->MaxChannels}, {"maxBits", p.Range->MaxBits},
                             {"minSampleRate", p.Range->MinSampleRate},

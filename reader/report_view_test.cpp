@@ -15,15 +15,15 @@ TEST(ReportView, ImplausibleValuesAreFlagged) {
   ParsedPin pin;
   pin.Id = 2;
   pin.Range = ParsedRange{65, 16, 96000, 20000000};
-  std::vector<std::string> w = PinWarnings(iface, pin);
+  std::vector<std::string> w = ReportPinWarnings(iface, pin);
   EXPECT_EQ(w, (std::vector<std::string>{"pin id not below NumPins", "more than 64 channels",
                                          "sample rate above 10 MHz"}));
   pin.Id = 1;
   pin.Range = ParsedRange{2, 0xFFFFFFFFu, 48000, 44100};
-  EXPECT_EQ(PinWarnings(iface, pin), (std::vector<std::string>{"value 0xFFFFFFFF", "minimum rate above maximum"}));
+  EXPECT_EQ(ReportPinWarnings(iface, pin), (std::vector<std::string>{"value 0xFFFFFFFF", "minimum rate above maximum"}));
   pin.Range = ParsedRange{64, 32, 8000, 10000000};
-  EXPECT_TRUE(PinWarnings(iface, pin).empty());
-  EXPECT_EQ(DataflowName(4), "unknown data flow 0x00000004");
+  EXPECT_TRUE(ReportPinWarnings(iface, pin).empty());
+  EXPECT_EQ(ReportDataflowName(4), "unknown data flow 0x00000004");
 }
 
 TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
