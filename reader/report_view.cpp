@@ -56,6 +56,22 @@ std::map<std::string, const T*> Keyed(const std::vector<T>& items, KeyFn key) {
   return out;
 }
 
+// One level of a diff: items are matched by key; visit(key, was, now) is
+// called with now null for each item that went away, then in key order for
+// each item of after, with was null when it is new.
+template <typename T, typename KeyFn, typename Visit>
+void ReportDiffLevel(const std::vector<T>& before, const std::vector<T>& after, KeyFn key, Visit visit) {
+  auto was = Keyed(before, key);
+  auto now = Keyed(after, key);
+  for (const auto& [k, item] : was) {
+    if (!now.count(k)) visit(k, item, static_cast<const T*>(nullptr));
+  }
+  for (const auto& [k, item] : now) {
+    auto old = was.find(k);
+    visit(k, old == was.end() ? static_cast<const T*>(nullptr) : old->second, item);
+  }
+}
+
 }  // namespace
 
 std::string ReportDataflowName(uint32_t dataflow) {
@@ -147,48 +163,29 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
 std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options) {
   Paint paint{options.colour};
   std::string out;
-  auto devicesBefore = Keyed(before.Devices, DeviceKey);
-  auto devicesAfter = Keyed(after.Devices, DeviceKey);
-  for (const auto& [key, d] : devicesBefore) {
-    if (!devicesAfter.count(key)) out += paint.Gone("- device " + key) + "\n";
-  }
-  for (const auto& [key, d] : devicesAfter) {
-    auto old = devicesBefore.find(key);
-    if (old == devicesBefore.end()) {
-      out += paint.Added("+ device " + key) + "\n";
-      continue;
-    }
+  auto gone = [&](const std::string& what) { out += paint.Gone("- " + what) + "\n"; };
+  auto added = [&](const std::string& what) { out += paint.Added("+ " + what) + "\n"; };
+  ReportDiffLevel(before.Devices, after.Devices, DeviceKey,
+                  [&](const std::string& key, const ParsedDevice* was, const ParsedDevice* now) {
+    if (!now) return gone("device " + key);
+    if (!was) return added("device " + key);
     auto name = [](const ParsedInterface& i) { return i.Name; };
-    auto ifBefore = Keyed(old->second->Interfaces, name);
-    auto ifAfter = Keyed(d->Interfaces, name);
-    for (const auto& [iname, i] : ifBefore) {
-      if (!ifAfter.count(iname)) out += paint.Gone("- interface \"" + iname + "\" of " + key) + "\n";
-    }
-    for (const auto& [iname, i] : ifAfter) {
-      auto oldIf = ifBefore.find(iname);
-      if (oldIf == ifBefore.end()) {
-        out += paint.Added("+ interface \"" + iname + "\" of " + key) + "\n";
-        continue;
-      }
+    ReportDiffLevel(was->Interfaces, now->Interfaces, name,
+                    [&](const std::string& iname, const ParsedInterface* wasIf, const ParsedInterface* nowIf) {
+      if (!nowIf) return gone("interface \"" + iname + "\" of " + key);
+      if (!wasIf) return added("interface \"" + iname + "\" of " + key);
       auto id = [](const ParsedPin& p) { return std::to_string(p.Id); };
-      auto pinsBefore = Keyed(oldIf->second->Pins, id);
-      auto pinsAfter = Keyed(i->Pins, id);
       std::string where = " of \"" + iname + "\" (" + key + ")";
-      for (const auto& [pid, p] : pinsBefore) {
-        if (!pinsAfter.count(pid)) out += paint.Gone("- pin " + pid + where) + "\n";
-      }
-      for (const auto& [pid, p] : pinsAfter) {
-        auto oldPin = pinsBefore.find(pid);
-        if (oldPin == pinsBefore.end()) {
-          out += paint.Added("+ pin " + pid + where + ": " + PinText(*i, *p, Paint{false})) + "\n";
-          continue;
-        }
-        std::string was = PinText(*oldIf->second, *oldPin->second, Paint{false});
-        std::string now = PinText(*i, *p, Paint{false});
+      ReportDiffLevel(wasIf->Pins, nowIf->Pins, id,
+                      [&](const std::string& pid, const ParsedPin* wasPin, const ParsedPin* nowPin) {
+        if (!nowPin) return gone("pin " + pid + where);
+        if (!wasPin) return added("pin " + pid + where + ": " + PinText(*nowIf, *nowPin, Paint{false}));
+        std::string was = PinText(*wasIf, *wasPin, Paint{false});
+        std::string now = PinText(*nowIf, *nowPin, Paint{false});
         if (was != now) out += "~ pin " + pid + where + ":\n    was " + was + "\n    now " + now + "\n";
-      }
-    }
-  }
+      });
+    });
+  });
   return out;
 }
 

@@ -38,14 +38,31 @@ TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
       SimList({SimPcmRange(2, 16, 48000, 48000)});                    // driver update
   machine.devices[1].interfaces[0].pins[2].communication = SimU32(1);  // a new pin
   ASSERT_TRUE(ReportParse(RunMachine(machine).report, &after, &error)) << error;
-  std::string diff = ReportDiff(before, after, ReadOptions());
-  EXPECT_NE(diff.find("- device ROOT\\LINECONV | Line Converter"), std::string::npos) << diff;
-  EXPECT_NE(diff.find("- interface \"Microphone\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("+ interface \"Mic\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("+ pin 2 of \"USB Audio Interface\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("~ pin 1 of \"USB Audio Interface\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("now pin 1, out (capture: audio flows out of the device): 2 channels, 16 bits, 48000-48000 Hz"),
-            std::string::npos) << diff;
+  const std::string hd = "HDAUDIO\\FUNC_01&VEN_1234&DEV_5678&SUBSYS_12345678&REV_1001 | High Definition Audio Device";
+  const std::string usb = "\"USB Audio Interface\" (USB\\VID_1234&PID_ABCD&REV_0100&MI_00 | USB Audio Device)";
+  const std::string wide = "8 channels, 24 bits, 44100-192000 Hz (44.1-192 kHz)";
+  const std::string narrow = "2 channels, 16 bits, 48000-48000 Hz (48-48 kHz)";
+  const std::string capture = "out (capture: audio flows out of the device): ";
+  const std::string newPin = "pin 2, in (render: audio flows into the device): no usable PCM range";
+  EXPECT_EQ(ReportDiff(before, after, ReadOptions()),
+            "- device ROOT\\LINECONV | Line Converter\n"
+            "- interface \"Microphone\" of " + hd + "\n"
+            "+ interface \"Mic\" of " + hd + "\n"
+            "~ pin 1 of " + usb + ":\n"
+            "    was pin 1, " + capture + wide + "\n"
+            "    now pin 1, " + capture + narrow + "\n"
+            "+ pin 2 of " + usb + ": " + newPin + "\n");
+  ReadOptions colour;
+  colour.colour = true;
+  // Devices, interfaces and pins in key order; within a level, what went away first.
+  EXPECT_EQ(ReportDiff(after, before, colour),
+            "\033[31m- interface \"Mic\" of " + hd + "\033[0m\n"
+            "\033[32m+ interface \"Microphone\" of " + hd + "\033[0m\n"
+            "\033[32m+ device ROOT\\LINECONV | Line Converter\033[0m\n"
+            "\033[31m- pin 2 of " + usb + "\033[0m\n"
+            "~ pin 1 of " + usb + ":\n"
+            "    was pin 1, " + capture + narrow + "\n"
+            "    now pin 1, " + capture + wide + "\n");
 }
 
 TEST(ReportView, JsonHoldsEveryPinAndRange) {
