@@ -75,6 +75,36 @@ TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
             "line 11: expected CR only befo");
 }
 
+// Lines that come from elsewhere in a file keep their own numbers.
+std::vector<ReportLine> NumberedFrom(const std::string& report, int first) {
+  std::vector<ReportLine> lines;
+  for (size_t at = 0; at < report.size();) {
+    size_t end = report.find("\r\n", at);
+    lines.push_back({report.substr(at, end - at), first + static_cast<int>(lines.size())});
+    at = end + 2;
+  }
+  return lines;
+}
+
+TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
+  std::string good = Typical();
+  ParsedReport strict, r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(good, &strict, &error));
+  ASSERT_TRUE(ReportParseLines(NumberedFrom(good, 101), &r, &error)) << error;
+  EXPECT_EQ(r.Devices.size(), strict.Devices.size());
+  EXPECT_EQ(r.Devices[1].Line, strict.Devices[1].Line + 100);
+  EXPECT_FALSE(ReportParseLines(NumberedFrom(Replace(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
+                                &r, &error));
+  EXPECT_EQ(error, "line 26: expected the MaxBits line with eight upper-case hex digits, found \""
+                   "          MaxBits    : 0000001\"");
+  std::vector<ReportLine> cut = NumberedFrom(good.substr(0, good.find("   +Microphone")), 7);
+  EXPECT_FALSE(ReportParseLines(cut, &r, &error));
+  EXPECT_EQ(error, "line 25: expected a blank line, but the report ends here");
+  EXPECT_FALSE(ReportParseLines({}, &r, &error));
+  EXPECT_EQ(error, "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
+}
+
 TEST(ReportParse, AcceptsBannersOfOtherVersions) {
   std::string good = Typical();
   std::string banner = good.substr(0, good.find("\r\n"));
