@@ -4,6 +4,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "reader/report_text.h"
+
 namespace ksr {
 
 namespace {
@@ -41,7 +43,14 @@ std::string PinText(const ParsedInterface& iface, const ParsedPin& pin, const Pa
   return text;
 }
 
-std::string DeviceKey(const ParsedDevice& d) { return d.HardwareId + " | " + d.Description; }
+// Keys are compared as shown, so that a string that reached one report in
+// the code page and the other as UTF-8 still matches.
+std::string DeviceKey(const ParsedDevice& d) { return ReportTextShown(d.HardwareId + " | " + d.Description); }
+
+// A string of the report as shown, or what stands for it when it is empty.
+std::string Shown(const std::string& text, const char* empty = "") {
+  return text.empty() ? empty : ReportTextShown(text);
+}
 
 // Items keyed for matching; a key seen twice gets its occurrence number.
 template <typename T, typename KeyFn>
@@ -103,19 +112,19 @@ std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const P
 
 std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
   Paint paint{options.colour};
-  std::string out = paint.Bold(file) + ": " + report.Banner + ", " + std::to_string(report.Devices.size()) +
+  std::string out = paint.Bold(Shown(file)) + ": " + Shown(report.Banner) + ", " + std::to_string(report.Devices.size()) +
                     " device(s)\n";
   int index = 0;
   for (const ParsedDevice& d : report.Devices) {
     out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " +
-                             (d.Description.empty() ? "(no description)" : d.Description)) + "\n";
-    out += "  maker " + (d.Manufacturer.empty() ? "(none)" : d.Manufacturer) + ", driver " + d.Service +
+                             Shown(d.Description, "(no description)")) + "\n";
+    out += "  maker " + Shown(d.Manufacturer, "(none)") + ", driver " + Shown(d.Service) +
            ".sys\n";
-    out += "  hardware ID " + (d.HardwareId.empty() ? "(none)" : d.HardwareId) + ", bus " +
+    out += "  hardware ID " + Shown(d.HardwareId, "(none)") + ", bus " +
            std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
     if (d.Interfaces.empty()) out += "  no interface an audio host could open\n";
     for (const ParsedInterface& i : d.Interfaces) {
-      out += "  interface \"" + i.Name + "\": ";
+      out += "  interface \"" + Shown(i.Name) + "\": ";
       out += i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s), " + std::to_string(i.Pins.size()) +
                               " a host can connect to\n"
                         : "pin count could not be read\n";
@@ -129,15 +138,18 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
   nlohmann::ordered_json all = {{"format", "ksreport-read/1"}, {"reports", nlohmann::ordered_json::array()}};
   for (const auto& entry : reports) {
     const ParsedReport& report = entry.second;
-    nlohmann::ordered_json r = {{"file", entry.first}, {"banner", report.Banner},
-                                {"feedback", report.Feedback}, {"devices", nlohmann::ordered_json::array()}};
+    nlohmann::ordered_json r = {{"file", ReportTextUtf8(entry.first)}, {"banner", ReportTextUtf8(report.Banner)},
+                                {"feedback", ReportTextUtf8(report.Feedback)}, {"transport", report.Transport},
+                                {"devices", nlohmann::ordered_json::array()}};
     for (const ParsedDevice& d : report.Devices) {
-      nlohmann::ordered_json dev = {{"hardwareId", d.HardwareId}, {"busNumber", d.BusNumber},
-                                    {"description", d.Description}, {"manufacturer", d.Manufacturer},
-                                    {"service", d.Service}, {"instanceId", d.InstanceId},
+      nlohmann::ordered_json dev = {{"hardwareId", ReportTextUtf8(d.HardwareId)}, {"busNumber", d.BusNumber},
+                                    {"description", ReportTextUtf8(d.Description)},
+                                    {"manufacturer", ReportTextUtf8(d.Manufacturer)},
+                                    {"service", ReportTextUtf8(d.Service)}, {"instanceId", d.InstanceId},
                                     {"interfaces", nlohmann::ordered_json::array()}};
       for (const ParsedInterface& i : d.Interfaces) {
-        nlohmann::ordered_json in = {{"name", i.Name}, {"pinTypes", nullptr}, {"pins", nlohmann::ordered_json::array()}};
+        nlohmann::ordered_json in = {{"name", ReportTextUtf8(i.Name)}, {"pinTypes", nullptr},
+                                     {"pins", nlohmann::ordered_json::array()}};
         if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
         for (const ParsedPin& p : i.Pins) {
           nlohmann::ordered_json pin = {{"id", p.Id}, {"dataflow", p.Dataflow}, {"range", nullptr},
@@ -155,8 +167,7 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
     }
     all["reports"].push_back(r);
   }
-  // Bytes that are not UTF-8 (the report is in the system's code page) are
-  // replaced rather than refused.
+  // Every string went through ReportTextUtf8; the handler only guards.
   return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
@@ -169,7 +180,7 @@ std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, co
                   [&](const std::string& key, const ParsedDevice* was, const ParsedDevice* now) {
     if (!now) return gone("device " + key);
     if (!was) return added("device " + key);
-    auto name = [](const ParsedInterface& i) { return i.Name; };
+    auto name = [](const ParsedInterface& i) { return ReportTextShown(i.Name); };
     ReportDiffLevel(was->Interfaces, now->Interfaces, name,
                     [&](const std::string& iname, const ParsedInterface* wasIf, const ParsedInterface* nowIf) {
       if (!nowIf) return gone("interface \"" + iname + "\" of " + key);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "tests/test.h"
 
 namespace ksr {
@@ -63,6 +66,80 @@ TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
             "~ pin 1 of " + usb + ":\n"
             "    was pin 1, " + capture + narrow + "\n"
             "    now pin 1, " + capture + wide + "\n");
+}
+
+// A device whose strings came in the code page, as UTF-8, and with
+// control characters in them.
+ParsedReport EncodedReport(const std::string& description, const std::string& name) {
+  ParsedReport r;
+  r.Banner = "ksreport 0.1.0";
+  r.Feedback = "support@example.invalid";
+  ParsedDevice d;
+  d.HardwareId = "USB\\VID_1234";
+  d.Description = description;
+  d.Manufacturer = "Soci\xE9t\xE9 \x80";
+  d.Service = "usbaudio";
+  ParsedInterface i;
+  i.Name = name;
+  i.PinTypes = 1;
+  ParsedPin p;
+  p.Dataflow = 2;
+  i.Pins.push_back(p);
+  d.Interfaces.push_back(i);
+  r.Devices.push_back(d);
+  return r;
+}
+
+TEST(ReportView, SummaryShowsCodePageAndUtf8TextAsUtf8) {
+  ParsedReport r = EncodedReport("Haut-parleur \xC3\xA9tendu", "Micro\x1B[2J\xE9");
+  EXPECT_EQ(ReportSummary("r\xE9p.txt", r, ReadOptions()),
+            "r\xC3\xA9p.txt: ksreport 0.1.0, 1 device(s)\n"
+            "\n"
+            "Device 1: Haut-parleur \xC3\xA9tendu\n"
+            "  maker Soci\xC3\xA9t\xC3\xA9 \xE2\x82\xAC, driver usbaudio.sys\n"
+            "  hardware ID USB\\VID_1234, bus 0, instance 0x00000000\n"
+            "  interface \"Micro\\x1B[2J\xC3\xA9\": 1 pin type(s), 1 a host can connect to\n"
+            "    pin 0, out (capture: audio flows out of the device): no usable PCM range\n");
+}
+
+TEST(ReportView, JsonHoldsOnlyValidUtf8) {
+  std::string json = ReportJson({{"a.txt", EncodedReport("Caf\xE9\x81", "Mic\x01")}});
+  EXPECT_NE(json.find("\"description\": \"Caf\xC3\xA9\xC2\x81\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"manufacturer\": \"Soci\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"name\": \"Mic\\u0001\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"transport\": []"), std::string::npos) << json;
+  EXPECT_EQ(json.find("\xEF\xBF\xBD"), std::string::npos) << "nothing replaced: " << json;
+}
+
+TEST(ReportView, DiffMatchesCodePageTextWithItsUtf8Form) {
+  ParsedReport cp = EncodedReport("Caf\xE9", "Entr\xE9" "e");
+  ParsedReport utf8 = EncodedReport("Caf\xC3\xA9", "Entr\xC3\xA9" "e");
+  EXPECT_EQ(ReportDiff(cp, utf8, ReadOptions()), "");
+  utf8.Devices[0].Interfaces[0].Name = "Sortie";
+  EXPECT_EQ(ReportDiff(cp, utf8, ReadOptions()),
+            "- interface \"Entr\xC3\xA9" "e\" of USB\\VID_1234 | Caf\xC3\xA9\n"
+            "+ interface \"Sortie\" of USB\\VID_1234 | Caf\xC3\xA9\n");
+}
+
+// The sample summary in the README's section for support staff.
+std::string ReadmeSample() {
+  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/README.md", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string readme = text.str();
+  const std::string start = "A report of the default machine reads:\n\n```\n";
+  size_t at = readme.find(start);
+  if (at == std::string::npos) return "(no sample in the README)";
+  at += start.size();
+  return readme.substr(at, readme.find("```\n", at) - at);
+}
+
+TEST(ReportView, SummaryOfTheDefaultMachineReadsAsTheReadmeShowsIt) {
+  ParsedReport r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(Typical(), &r, &error));
+  std::string summary = ReportSummary("ksreport.txt", r, ReadOptions());
+  EXPECT_EQ(summary, ReadmeSample());
 }
 
 TEST(ReportView, JsonHoldsEveryPinAndRange) {
