@@ -36,6 +36,8 @@ add_executable(ksreport_tests tests/test.cpp tests/pins.cpp tests/fuzz/machine_c
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader gtest gtest_main)
+# What mail and editors do to reports, for the intake's tests.
+target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/reader/report_transport.cpp)
 if(MINGW)
   target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
