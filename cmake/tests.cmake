@@ -49,8 +49,12 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME reader COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_check.sh
            $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
            ${CMAKE_BINARY_DIR}/reader-out)
+  add_test(NAME reader_intake COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_intake_check.sh
+           $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
+           ${CMAKE_BINARY_DIR}/reader-intake-out)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
-    set_tests_properties(reader PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+    set_tests_properties(reader reader_intake PROPERTIES
+                         ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
     set_tests_properties(sim_runner PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 endif()
