@@ -264,19 +264,24 @@ bool IntakeBlanksAdded(const std::vector<ReportLine>& lines) {
 // Takes off the spaces and tabs that transport added at line ends. What
 // every line ends in was added to every line and goes as a whole, so that
 // values keep blanks of their own; where lines were padded unevenly (a
-// console's copy), all trailing blanks go.
+// console's copy), all trailing blanks go. Lines left empty by a quote
+// prefix tell nothing about what was added.
 bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
   if (!IntakeBlanksAdded(*lines)) return false;
-  const std::string& first = (*lines)[0].Text;
-  std::string_view shared = std::string_view(first).substr(first.size() - BlankTail(first));
+  std::string_view shared;
+  bool first = true;
   for (const ReportLine& line : *lines) {
+    if (line.Text.empty()) continue;
+    std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
     size_t n = 0;
-    size_t tail = BlankTail(line.Text);
-    while (n < shared.size() && n < tail && shared[shared.size() - 1 - n] == line.Text[line.Text.size() - 1 - n]) ++n;
-    shared = shared.substr(shared.size() - n);
+    while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
+    shared = first ? tail : shared.substr(shared.size() - n);
+    first = false;
   }
   size_t cut = shared.size();
-  for (ReportLine& line : *lines) line.Text.resize(line.Text.size() - cut);
+  for (ReportLine& line : *lines) {
+    if (!line.Text.empty()) line.Text.resize(line.Text.size() - cut);
+  }
   if (!IntakeBlanksAdded(*lines)) return true;
   const std::string bareLabel(Trimmed(kDevicePathLabel));
   for (ReportLine& line : *lines) {

@@ -88,8 +88,8 @@ const std::vector<ReportTransport>& ReportTransports() {
        [](const std::string& r) {
          return EachLine(r, [](const std::string& l, size_t i) { return l + (i % 3 ? "\t " : ""); });
        },
-       {"trailing-whitespace"}, 2},
-      {"console padding", ConsolePadding, {"trailing-whitespace"}, 2},
+       {"trailing-whitespace"}, 2, true},
+      {"console padding", ConsolePadding, {"trailing-whitespace"}, 2, true},
       {"LF line ends", [](const std::string& r) { return LineEnds(r, {"\n"}); }, {"lf-line-ends"}, 3},
       {"CR line ends", [](const std::string& r) { return LineEnds(r, {"\r"}); }, {"cr-line-ends"}, 3},
       {"mixed line ends", [](const std::string& r) { return LineEnds(r, {"\r\n", "\n", "\r"}); },
@@ -114,6 +114,18 @@ std::vector<std::vector<const ReportTransport*>> ReportTransportWays() {
     }
   }
   return ways;
+}
+
+ParsedReport ReportAfterTransport(const ParsedReport& report, const std::vector<const ReportTransport*>& way) {
+  ParsedReport out = report;
+  if (std::none_of(way.begin(), way.end(), [](const ReportTransport* t) { return t->Uneven; })) return out;
+  auto trim = [](std::string* s) { s->erase(s->find_last_not_of(" \t") + 1); };
+  trim(&out.Banner);
+  for (ParsedDevice& d : out.Devices) {
+    trim(&d.HardwareId);
+    for (ParsedInterface& i : d.Interfaces) trim(&i.Name);
+  }
+  return out;
 }
 
 bool ReportSameContent(const ParsedReport& a, const ParsedReport& b) {

@@ -22,6 +22,8 @@ struct ReportTransport {
   // order: surroundings, quoting, trailing blanks, line ends, the last line
   // end, encoding.
   int Stage;
+  // Pads lines unevenly: values lose blanks of their own at their end.
+  bool Uneven = false;
 };
 
 inline constexpr int kReportTransportAround = 0;       // text or blank lines around the report
@@ -37,5 +39,10 @@ std::vector<std::vector<const ReportTransport*>> ReportTransportWays();
 // The same devices, interfaces, pins and ranges, banner and feedback
 // address, byte for byte; line numbers and transport notes aside.
 bool ReportSameContent(const ParsedReport& a, const ParsedReport& b);
+
+// What a report reads to after the transports of a way: itself, or after
+// uneven padding, with the blanks at the end of its banner, hardware IDs
+// and interface names gone.
+ParsedReport ReportAfterTransport(const ParsedReport& report, const std::vector<const ReportTransport*>& way);
 
 }  // namespace ksr
