@@ -42,8 +42,9 @@ uint32_t Bit(Kind kind) { return 1u << kind; }
 
 enum class LineEnd { kCrLf, kLf, kCr, kNone };
 
+// A line of the file's text, which outlives it.
 struct RawLine {
-  std::string Text;
+  std::string_view Text;
   int Number;
   LineEnd End;
 };
@@ -92,26 +93,26 @@ std::string FromUtf16(const std::string& bytes, bool bigEndian) {
   return out;
 }
 
-// The file's text in 8 bits, without a byte-order mark.
-std::string IntakeDecode(const std::string& bytes, uint32_t* kinds) {
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
-    *kinds |= Bit(kUtf16Le);
-    return FromUtf16(bytes, false);
+// The file's text in 8 bits, without a byte-order mark: the bytes
+// themselves, or the text decoded into *decoded.
+std::string_view IntakeDecode(const std::string& bytes, std::string* decoded, uint32_t* kinds) {
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    bool bigEndian = bytes[0] == '\xFE';
+    *kinds |= Bit(bigEndian ? kUtf16Be : kUtf16Le);
+    *decoded = FromUtf16(bytes, bigEndian);
+    return *decoded;
   }
-  if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
-    *kinds |= Bit(kUtf16Be);
-    return FromUtf16(bytes, true);
-  }
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+  std::string_view text = bytes;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
     *kinds |= Bit(kUtf8Bom);
-    return bytes.substr(3);
+    text.remove_prefix(3);
   }
-  return bytes;
+  return text;
 }
 
 // Lines end at CR LF, LF or CR, whichever comes; each counts one line, as
 // an editor counts them.
-std::vector<RawLine> IntakeSplit(const std::string& text) {
+std::vector<RawLine> IntakeSplit(std::string_view text) {
   std::vector<RawLine> lines;
   size_t start = 0;
   while (start < text.size()) {
@@ -325,7 +326,8 @@ bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, 
     return false;
   }
   uint32_t fileKinds = 0;
-  std::vector<RawLine> lines = IntakeSplit(IntakeDecode(bytes, &fileKinds));
+  std::string decoded;
+  std::vector<RawLine> lines = IntakeSplit(IntakeDecode(bytes, &decoded, &fileKinds));
   IntakeFinder find(lines);
   // Reports are found by their whole header; a banner line alone counts
   // only in a file with no header at all, so that its errors name lines.
@@ -368,6 +370,7 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
   for (IntakeReport& f : found) {
     ParsedReport report;
     if (!ReportParseLines(f.Lines, &report, error)) return false;
+    std::vector<ReportLine>().swap(f.Lines);  // a ticket export may hold thousands
     report.Transport = std::move(f.Transport);
     reports->push_back(std::move(report));
   }
