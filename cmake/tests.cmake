@@ -37,6 +37,8 @@ add_executable(ksreport_tests tests/test.cpp tests/fuzz/machine_codec.cpp
 ksreport_warnings(ksreport_tests)
 target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader ks_capture_model gtest gtest_main)
+# What mail and editors do to reports, for the intake's tests.
+target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/reader/report_transport.cpp)
 if(MINGW)
   target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
@@ -48,13 +50,17 @@ if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME reader COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_check.sh
            $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
            ${CMAKE_BINARY_DIR}/reader-out)
+  add_test(NAME reader_intake COMMAND bash ${CMAKE_SOURCE_DIR}/tests/reader_intake_check.sh
+           $<TARGET_FILE:ksreport-read> $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR}
+           ${CMAKE_BINARY_DIR}/reader-intake-out)
   if(NOT CMAKE_CROSSCOMPILING)
     add_test(NAME capture_sim COMMAND bash ${CMAKE_SOURCE_DIR}/tests/capture_check.sh
              $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-capture-sim> ${CMAKE_SOURCE_DIR}
              ${CMAKE_BINARY_DIR}/capture-out)
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
-    set_tests_properties(reader PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+    set_tests_properties(reader reader_intake PROPERTIES
+                         ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
     set_tests_properties(sim_runner PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 endif()

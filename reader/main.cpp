@@ -1,30 +1,83 @@
 // ksreport-read: reads reports for support staff.
-//   ksreport-read REPORT...            readable summary of each report
-//   ksreport-read --json REPORT...     the same as JSON
-//   ksreport-read --diff OLD NEW       what changed between two reports
+//   ksreport-read REPORT...                 readable summary of each report
+//   ksreport-read --json REPORT...          the same as JSON
+//   ksreport-read --table [--json] REPORT...  one line per report, for triage
+//   ksreport-read --diff OLD NEW            what changed between two reports
+//   --strict (with any of them)             only the writer's exact output
+// Without --strict, what mail and editors did to a file is undone first and
+// named in a note on stderr, and a file may hold several reports, named
+// FILE#1, FILE#2, ...
 // Exit status: 0 done (for --diff: no differences), 1 --diff found
-// differences, 2 bad usage or a file that is not a well-formed report
-// (the line and what was expected are named on stderr; nothing on stdout).
+// differences, 2 bad usage or a file without a well-formed report (the line
+// and what was expected are named on stderr; nothing on stdout).
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #define KSR_ISATTY(fd) _isatty(fd)
 #else
 #include <unistd.h>
 #define KSR_ISATTY(fd) isatty(fd)
 #endif
 
+#include "reader/report_intake.h"
+#include "reader/report_table.h"
 #include "reader/report_view.h"
 
 namespace {
 
-bool Load(const std::string& path, ksr::ParsedReport* report) {
+struct ReadCommand {
+  bool json = false;
+  bool table = false;
+  bool diff = false;
+  bool strict = false;
+  std::vector<std::string> files;
+};
+
+using NamedReports = std::vector<std::pair<std::string, ksr::ParsedReport>>;
+
+int ReadUsage() {
+  std::fprintf(stderr,
+               "usage: ksreport-read [--strict] [--json] REPORT...\n"
+               "       ksreport-read [--strict] --table [--json] REPORT...\n"
+               "       ksreport-read [--strict] --diff OLD NEW\n");
+  return 2;
+}
+
+// Options first, in any order, then the files.
+bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command) {
+  size_t i = 0;
+  for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+    if (args[i] == "--json") {
+      command->json = true;
+    } else if (args[i] == "--table") {
+      command->table = true;
+    } else if (args[i] == "--diff") {
+      command->diff = true;
+    } else if (args[i] == "--strict") {
+      command->strict = true;
+    } else {
+      return false;
+    }
+  }
+  command->files.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  for (const std::string& file : command->files) {
+    if (file.size() > 1 && file[0] == '-') return false;
+  }
+  if (command->diff) return !command->json && !command->table && command->files.size() == 2;
+  return !command->files.empty();
+}
+
+// Appends the reports of one file: FILE, or FILE#1, FILE#2, ... when it
+// holds several. What the intake undid goes to stderr, one note a kind.
+bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "ksreport-read: %s: cannot be read\n", path.c_str());
@@ -32,52 +85,31 @@ bool Load(const std::string& path, ksr::ParsedReport* report) {
   }
   std::ostringstream bytes;
   bytes << in.rdbuf();
+  std::vector<ksr::ParsedReport> reports;
   std::string error;
-  if (!ksr::ReportParse(bytes.str(), report, &error)) {
+  if (!ksr::ReportRead(bytes.str(), strict, &reports, &error)) {
     std::fprintf(stderr, "ksreport-read: %s: %s\n", path.c_str(), error.c_str());
     return false;
+  }
+  for (size_t i = 0; i < reports.size(); ++i) {
+    std::string name = reports.size() == 1 ? path : path + "#" + std::to_string(i + 1);
+    for (const std::string& kind : reports[i].Transport) {
+      std::fprintf(stderr, "ksreport-read: %s: note: %s\n", name.c_str(), ksr::ReportTransportNote(kind));
+    }
+    out->emplace_back(name, std::move(reports[i]));
   }
   return true;
 }
 
-int Usage() {
-  std::fprintf(stderr, "usage: ksreport-read [--json] REPORT...\n       ksreport-read --diff OLD NEW\n");
-  return 2;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  ksr::ReadOptions options;
-  // Colour only on a terminal, and on Windows only where one says it takes it.
-  options.colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
-#if defined(_WIN32)
-  options.colour = options.colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
-#endif
-  if (args.empty()) return Usage();
-  if (args[0] == "--diff") {
-    if (args.size() != 3) return Usage();
-    ksr::ParsedReport before, after;
-    if (!Load(args[1], &before) || !Load(args[2], &after)) return 2;
-    std::string diff = ksr::ReportDiff(before, after, options);
-    std::fputs(diff.empty() ? "no differences\n" : diff.c_str(), stdout);
-    return diff.empty() ? 0 : 1;
+// Everything is built before anything is printed: a bad file leaves
+// stdout empty.
+int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
+  NamedReports reports;
+  for (const std::string& path : command.files) {
+    if (!ReadFile(path, command.strict, &reports)) return 2;
   }
-  bool json = args[0] == "--json";
-  if (json) args.erase(args.begin());
-  if (args.empty()) return Usage();
-  std::vector<std::pair<std::string, ksr::ParsedReport>> reports;
-  for (const std::string& path : args) {
-    if (path.size() > 1 && path[0] == '-') return Usage();
-    ksr::ParsedReport report;
-    if (!Load(path, &report)) return 2;
-    reports.emplace_back(path, report);
-  }
-  // Everything is built before anything is printed: a bad file leaves
-  // stdout empty.
   std::string out;
-  if (json) {
+  if (command.json) {
     out = ksr::ReportJson(reports);
   } else {
     for (size_t i = 0; i < reports.size(); ++i) {
@@ -86,4 +118,65 @@ int main(int argc, char** argv) {
   }
   std::fputs(out.c_str(), stdout);
   return 0;
+}
+
+// Only the rows are kept, so that thousands of reports take little memory.
+int ReadTable(const ReadCommand& command) {
+  std::vector<ksr::ReportTableRow> rows;
+  for (const std::string& path : command.files) {
+    NamedReports reports;
+    if (!ReadFile(path, command.strict, &reports)) return 2;
+    for (const auto& [name, report] : reports) rows.push_back(ksr::ReportTableRowOf(name, report));
+  }
+  std::string out = command.json ? ksr::ReportTableJson(rows) : ksr::ReportTableText(rows);
+  std::fputs(out.c_str(), stdout);
+  return 0;
+}
+
+int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
+  NamedReports reports;
+  for (const std::string& path : command.files) {
+    size_t before = reports.size();
+    if (!ReadFile(path, command.strict, &reports)) return 2;
+    if (reports.size() - before != 1) {
+      std::string count = std::to_string(reports.size() - before);
+      std::fprintf(stderr, "ksreport-read: %s: holds %s reports; --diff compares one with one\n", path.c_str(),
+                   count.c_str());
+      return 2;
+    }
+  }
+  std::string diff = ksr::ReportDiff(reports[0].second, reports[1].second, options);
+  std::fputs(diff.empty() ? "no differences\n" : diff.c_str(), stdout);
+  return diff.empty() ? 0 : 1;
+}
+
+int ReadMain(const ReadCommand& command) {
+  ksr::ReadOptions options;
+  // Colour only on a terminal, and on Windows only where one says it takes it.
+  options.colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
+#if defined(_WIN32)
+  options.colour = options.colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
+#endif
+  if (command.diff) return ReadDiff(command, options);
+  if (command.table) return ReadTable(command);
+  return ReadReports(command, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ReadCommand command;
+  if (!ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), &command)) return ReadUsage();
+#if defined(_WIN32)
+  // The output is UTF-8; a console shows it as such only when told, and is
+  // given back its own code page afterwards.
+  UINT consoleCodePage = GetConsoleOutputCP();
+  bool console = KSR_ISATTY(1) != 0 && consoleCodePage != 0;
+  if (console) SetConsoleOutputCP(CP_UTF8);
+  int status = ReadMain(command);
+  if (console) SetConsoleOutputCP(consoleCodePage);
+  return status;
+#else
+  return ReadMain(command);
+#endif
 }

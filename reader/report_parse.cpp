@@ -1,6 +1,7 @@
 #include "reader/report_parse.h"
 
 #include <cstring>
+#include <utility>
 
 #include "report/layout.h"
 
@@ -8,12 +9,51 @@ namespace ksr {
 
 namespace {
 
+// The number of the line at index; past the end, the number after the last.
+int NumberAt(const std::vector<ReportLine>& lines, size_t index) {
+  return index < lines.size() ? lines[index].Number : lines.empty() ? 1 : lines.back().Number + 1;
+}
+
+// "line N: expected WHAT, found ..." for the line at index, or for the
+// place after the last line when the lines end before it.
+std::string LineError(const std::vector<ReportLine>& lines, size_t index, const std::string& expected) {
+  std::string error = "line " + std::to_string(NumberAt(lines, index)) + ": expected " + expected;
+  if (index >= lines.size()) return error + ", but the report ends here";
+  const std::string& text = lines[index].Text;
+  return error + ", found \"" + text.substr(0, 60) + (text.size() > 60 ? "...\"" : "\"");
+}
+
+// Every line, the last included, must end in CR LF.
+bool SplitStrict(const std::string& bytes, std::vector<ReportLine>* lines, std::string* error) {
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t lf = bytes.find('\n', start);
+    int number = static_cast<int>(lines->size()) + 1;
+    if (lf == std::string::npos) {
+      lines->push_back({bytes.substr(start), number});
+      *error = LineError(*lines, lines->size() - 1, "CR LF at the end of the line (the report is cut short)");
+      return false;
+    }
+    bool crlf = lf > start && bytes[lf - 1] == '\r';
+    lines->push_back({bytes.substr(start, crlf ? lf - 1 - start : lf - start), number});
+    if (!crlf) {
+      *error = LineError(*lines, lines->size() - 1, "CR LF at the end of the line (found LF alone)");
+      return false;
+    }
+    if (lines->back().Text.find('\r') != std::string::npos) {
+      *error = LineError(*lines, lines->size() - 1, "CR only before LF (found a CR inside the line)");
+      return false;
+    }
+    start = lf + 1;
+  }
+  return true;
+}
+
 class Parser {
  public:
-  Parser(const std::string& bytes, std::string* error) : error_(error) { Split(bytes); }
+  Parser(const std::vector<ReportLine>& lines, std::string* error) : lines_(lines), error_(error) {}
 
   bool Parse(ParsedReport* report) {
-    if (!error_->empty()) return false;
     std::string banner;
     if (!Prefixed(std::string(kBannerTool) + " ", &banner, "the banner line (\"ksreport ...\")")) return false;
     report->Banner = std::string(kBannerTool) + " " + banner;
@@ -38,8 +78,10 @@ class Parser {
     }
     std::string closing;
     if (!Prefixed(kClosingPrefix, &closing, "the closing request line")) return false;
-    if (closing.empty() || closing.back() != '!') return Fail(next_ - 1, "the closing request line to end in \"!\"");
-    report->Feedback = closing.substr(0, closing.size() - 1);
+    if (!EndsWith(closing, kClosingSuffix)) {
+      return Fail(next_ - 1, std::string("the closing request line to end in \"") + kClosingSuffix + "\"");
+    }
+    report->Feedback = closing.substr(0, closing.size() - std::strlen(kClosingSuffix));
     if (next_ != lines_.size()) return Fail(next_, "the end of the report after the closing request line");
     return true;
   }
@@ -47,16 +89,15 @@ class Parser {
  private:
   bool Device(ParsedDevice* device) {
     device->Line = LineNumber(next_);
-    std::string text;
     if (!Prefixed(kDevicePathLabel, &device->HardwareId, "the Device Path line") ||
         !Hex(kBusNumberLabel, &device->BusNumber, "the Bus Number line") || !Description(device) ||
         !Hex(kInstanceIdLabel, &device->InstanceId, "the Instance ID line")) {
       return false;
     }
-    while (next_ < lines_.size() && StartsWith(lines_[next_], kInterfaceLabel)) {
+    while (AtLabel(kInterfaceLabel)) {
       ParsedInterface iface;
       iface.Line = LineNumber(next_);
-      iface.Name = lines_[next_++].substr(std::strlen(kInterfaceLabel));
+      iface.Name = lines_[next_++].Text.substr(std::strlen(kInterfaceLabel));
       if (!Pins(&iface)) return false;
       device->Interfaces.push_back(iface);
     }
@@ -67,13 +108,13 @@ class Parser {
   // first separator and the service begins after the last.
   bool Description(ParsedDevice* device) {
     if (next_ >= lines_.size()) return Fail(next_, "the description line");
-    const std::string& line = lines_[next_];
+    const std::string& line = lines_[next_].Text;
     size_t first = line.find(kDescriptionSeparator);
     size_t last = line.rfind(kDescriptionSeparator);
     size_t sep = std::strlen(kDescriptionSeparator);
     size_t suffix = std::strlen(kServiceSuffix);
     if (first == std::string::npos || first == last || line.size() < last + sep + suffix ||
-        line.compare(line.size() - suffix, suffix, kServiceSuffix) != 0) {
+        !EndsWith(line, kServiceSuffix)) {
       return Fail(next_, "the description line (\"description / manufacturer / service.sys\")");
     }
     device->Description = line.substr(0, first);
@@ -84,14 +125,14 @@ class Parser {
   }
 
   bool Pins(ParsedInterface* iface) {
-    if (next_ >= lines_.size() || !StartsWith(lines_[next_], kNumPinsLabel)) return true;
+    if (!AtLabel(kNumPinsLabel)) return true;
     uint32_t count = 0;
     if (!Hex(kNumPinsLabel, &count, "the NumPins line")) return false;
     iface->PinTypes = count;
-    while (next_ < lines_.size() && StartsWith(lines_[next_], kPinLabel)) {
+    while (AtLabel(kPinLabel)) {
       ParsedPin pin;
       pin.Line = LineNumber(next_);
-      const std::string& line = lines_[next_];
+      const std::string& line = lines_[next_].Text;
       size_t at = std::strlen(kPinLabel);
       size_t flowLabel = std::strlen(kDataflowLabel);
       if (line.size() != at + 8 + flowLabel + 8 || !ParseHex(line.substr(at, 8), &pin.Id) ||
@@ -100,7 +141,7 @@ class Parser {
         return Fail(next_, "a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\")");
       }
       ++next_;
-      if (next_ < lines_.size() && StartsWith(lines_[next_], kMaxChannelsLabel)) {
+      if (AtLabel(kMaxChannelsLabel)) {
         ParsedRange range;
         if (!Hex(kMaxChannelsLabel, &range.MaxChannels, "the MaxChannels line") ||
             !Hex(kMaxBitsLabel, &range.MaxBits, "the MaxBits line") ||
@@ -115,45 +156,19 @@ class Parser {
     return true;
   }
 
-  // Every line, the last included, must end in CR LF.
-  void Split(const std::string& bytes) {
-    size_t start = 0;
-    while (start < bytes.size()) {
-      size_t lf = bytes.find('\n', start);
-      if (lf == std::string::npos) {
-        lines_.push_back(bytes.substr(start));
-        Fail(lines_.size() - 1, "CR LF at the end of the line (the report is cut short)");
-        return;
-      }
-      bool crlf = lf > start && bytes[lf - 1] == '\r';
-      lines_.push_back(bytes.substr(start, crlf ? lf - 1 - start : lf - start));
-      if (!crlf) {
-        Fail(lines_.size() - 1, "CR LF at the end of the line (found LF alone)");
-        return;
-      }
-      if (lines_.back().find('\r') != std::string::npos) {
-        Fail(lines_.size() - 1, "CR only before LF (found a CR inside the line)");
-        return;
-      }
-      start = lf + 1;
-    }
-  }
-
   static bool StartsWith(const std::string& line, const char* label) {
     return line.compare(0, std::strlen(label), label) == 0;
   }
-  bool At(const char* text) const { return next_ < lines_.size() && lines_[next_] == text; }
-  static int LineNumber(size_t index) { return static_cast<int>(index) + 1; }
+  static bool EndsWith(const std::string& line, const char* suffix) {
+    size_t n = std::strlen(suffix);
+    return line.size() >= n && line.compare(line.size() - n, n, suffix) == 0;
+  }
+  bool At(const char* text) const { return next_ < lines_.size() && lines_[next_].Text == text; }
+  int LineNumber(size_t index) const { return NumberAt(lines_, index); }
+  bool AtLabel(const char* label) const { return next_ < lines_.size() && StartsWith(lines_[next_].Text, label); }
 
   bool Fail(size_t index, const std::string& expected) {
-    if (!error_->empty()) return false;
-    *error_ = "line " + std::to_string(LineNumber(index)) + ": expected " + expected;
-    if (index < lines_.size()) {
-      std::string found = lines_[index].substr(0, 60);
-      *error_ += ", found \"" + found + (lines_[index].size() > 60 ? "...\"" : "\"");
-    } else {
-      *error_ += ", but the report ends here";
-    }
+    if (error_->empty()) *error_ = LineError(lines_, index, expected);
     return false;
   }
 
@@ -164,8 +179,8 @@ class Parser {
   }
 
   bool Prefixed(const std::string& label, std::string* rest, const char* what) {
-    if (next_ >= lines_.size() || lines_[next_].compare(0, label.size(), label) != 0) return Fail(next_, what);
-    *rest = lines_[next_++].substr(label.size());
+    if (next_ >= lines_.size() || lines_[next_].Text.compare(0, label.size(), label) != 0) return Fail(next_, what);
+    *rest = lines_[next_++].Text.substr(label.size());
     return true;
   }
 
@@ -191,20 +206,26 @@ class Parser {
     return true;
   }
 
-  std::vector<std::string> lines_;
+  const std::vector<ReportLine>& lines_;
   size_t next_ = 0;
   std::string* error_;
 };
 
 }  // namespace
 
-bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* error) {
+bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error) {
   error->clear();
   ParsedReport parsed;
-  Parser parser(bytes, error);
+  Parser parser(lines, error);
   if (!parser.Parse(&parsed)) return false;
-  *report = parsed;
+  *report = std::move(parsed);
   return true;
+}
+
+bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* error) {
+  error->clear();
+  std::vector<ReportLine> lines;
+  return SplitStrict(bytes, &lines, error) && ReportParseLines(lines, report, error);
 }
 
 }  // namespace ksr

@@ -45,10 +45,21 @@ struct ParsedReport {
   std::string Banner;
   std::string Feedback;
   std::vector<ParsedDevice> Devices;
+  std::vector<std::string> Transport;  // what the intake undid (reader/report_intake.h)
 };
 
-// Parses a whole report. On error, false and a message naming the line and
-// what was expected there.
+// One line without its line end, and its number in the file it came from.
+struct ReportLine {
+  std::string Text;
+  int Number = 0;
+};
+
+// Parses a whole report as the writer wrote it, CR LF line ends included.
+// On error, false and a message naming the line and what was expected there.
 bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* error);
+
+// Parses the lines of one report, from its banner line to its closing
+// request line; errors name the lines by their Number.
+bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error);
 
 }  // namespace ksr

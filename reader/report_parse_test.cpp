@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "machine_list.h"
-#include "reader/report_view.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -67,10 +66,43 @@ TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
             "line 21: expected a Pin line (");
   EXPECT_EQ(ParseError(Replace(good, "hdaudio.sys", "hdaudio")).substr(0, 43),
             "line 10: expected the description line (\"de");
+  EXPECT_EQ(ParseError(Replace(good, "example.invalid!", "example.invalid")),
+            "line 63: expected the closing request line to end in \"!\", found \"Please send this file to "
+            "support@example.invalid\"");
   EXPECT_EQ(ParseError(good + "extra\r\n").substr(0, 57),
             "line 64: expected the end of the report after the closing");
   EXPECT_EQ(ParseError(Replace(good, "Instance ID: 00000001\r\n", "Instance ID: 00000001\r")).substr(0, 30),
             "line 11: expected CR only befo");
+}
+
+// Lines that come from elsewhere in a file keep their own numbers.
+std::vector<ReportLine> NumberedFrom(const std::string& report, int first) {
+  std::vector<ReportLine> lines;
+  for (size_t at = 0; at < report.size();) {
+    size_t end = report.find("\r\n", at);
+    lines.push_back({report.substr(at, end - at), first + static_cast<int>(lines.size())});
+    at = end + 2;
+  }
+  return lines;
+}
+
+TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
+  std::string good = Typical();
+  ParsedReport strict, r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(good, &strict, &error));
+  ASSERT_TRUE(ReportParseLines(NumberedFrom(good, 101), &r, &error)) << error;
+  EXPECT_EQ(r.Devices.size(), strict.Devices.size());
+  EXPECT_EQ(r.Devices[1].Line, strict.Devices[1].Line + 100);
+  EXPECT_FALSE(ReportParseLines(NumberedFrom(Replace(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
+                                &r, &error));
+  EXPECT_EQ(error, "line 26: expected the MaxBits line with eight upper-case hex digits, found \""
+                   "          MaxBits    : 0000001\"");
+  std::vector<ReportLine> cut = NumberedFrom(good.substr(0, good.find("   +Microphone")), 7);
+  EXPECT_FALSE(ReportParseLines(cut, &r, &error));
+  EXPECT_EQ(error, "line 25: expected a blank line, but the report ends here");
+  EXPECT_FALSE(ReportParseLines({}, &r, &error));
+  EXPECT_EQ(error, "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
 }
 
 TEST(ReportParse, AcceptsBannersOfOtherVersions) {
@@ -83,45 +115,6 @@ TEST(ReportParse, AcceptsBannersOfOtherVersions) {
   EXPECT_TRUE(ReportParse(Replace(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
 }
 
-TEST(ReportView, ImplausibleValuesAreFlagged) {
-  ParsedInterface iface;
-  iface.PinTypes = 2;
-  ParsedPin pin;
-  pin.Id = 2;
-  pin.Range = ParsedRange{65, 16, 96000, 20000000};
-  std::vector<std::string> w = PinWarnings(iface, pin);
-  EXPECT_EQ(w, (std::vector<std::string>{"pin id not below NumPins", "more than 64 channels",
-                                         "sample rate above 10 MHz"}));
-  pin.Id = 1;
-  pin.Range = ParsedRange{2, 0xFFFFFFFFu, 48000, 44100};
-  EXPECT_EQ(PinWarnings(iface, pin), (std::vector<std::string>{"value 0xFFFFFFFF", "minimum rate above maximum"}));
-  pin.Range = ParsedRange{64, 32, 8000, 10000000};
-  EXPECT_TRUE(PinWarnings(iface, pin).empty());
-  EXPECT_EQ(DataflowName(4), "unknown data flow 0x00000004");
-}
-
-TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
-  ParsedReport before, after;
-  std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &before, &error));
-  EXPECT_EQ(ReportDiff(before, before, ReadOptions()), "");
-  SimMachine machine = LoadMachine("examples/typical-machine.json");
-  machine.devices.erase(machine.devices.begin() + 2);                  // the line converter goes
-  machine.devices[0].interfaces[1].friendlyName = SimString("Mic");   // renamed interface
-  machine.devices[1].interfaces[0].pins[1].dataRanges =
-      SimList({SimPcmRange(2, 16, 48000, 48000)});                          // driver update
-  machine.devices[1].interfaces[0].pins[2].communication = SimU32(1);  // a new pin
-  ASSERT_TRUE(ReportParse(RunMachine(machine).report, &after, &error)) << error;
-  std::string diff = ReportDiff(before, after, ReadOptions());
-  EXPECT_NE(diff.find("- device ROOT\\LINECONV | Line Converter"), std::string::npos) << diff;
-  EXPECT_NE(diff.find("- interface \"Microphone\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("+ interface \"Mic\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("+ pin 2 of \"USB Audio Interface\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("~ pin 1 of \"USB Audio Interface\""), std::string::npos) << diff;
-  EXPECT_NE(diff.find("now pin 1, out (capture: audio flows out of the device): 2 channels, 16 bits, 48000-48000 Hz"),
-            std::string::npos) << diff;
-}
-
 // What a machine implies for the report's devices and interfaces, worked
 // out from the machine file alone.
 bool Usable(std::optional<uint32_t> flags) { return flags && *flags != 0 && (*flags & SPINT_REMOVED) == 0; }
@@ -132,7 +125,7 @@ std::string Text(const std::optional<SimBytes>& bytes, size_t room) {
   return s.substr(0, std::min(s.find('\0'), room - 1));
 }
 
-TEST(ReportView, EveryMachineFileReadsBackAsItsMachineImplies) {
+TEST(ReportParse, EveryMachineFileReadsBackAsItsMachineImplies) {
   for (const char* name : kMachineFiles) {
     SimMachine machine = LoadMachine(name);
     // Reports that lack their start, or land under another name.
@@ -164,19 +157,6 @@ TEST(ReportView, EveryMachineFileReadsBackAsItsMachineImplies) {
       }
     }
   }
-}
-
-TEST(ReportView, JsonHoldsEveryPinAndRange) {
-  ParsedReport r;
-  std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &r, &error));
-  std::string json = ReportJson({{"typical.txt", r}});
-  EXPECT_NE(json.find("\"format\": \"ksreport-read/1\""), std::string::npos);
-  EXPECT_NE(json.find("\"maxSampleRate\": 192000"), std::string::npos);
-  EXPECT_NE(json.find("\"pinTypes\": 1"), std::string::npos);
-  size_t pins = 0;
-  for (size_t at = json.find("\"dataflow\""); at != std::string::npos; at = json.find("\"dataflow\"", at + 1)) ++pins;
-  EXPECT_EQ(pins, 4u);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "reader/report_text.h"
+
 namespace ksr {
 
 namespace {
@@ -35,13 +37,20 @@ struct Paint {
 };
 
 std::string PinText(const ParsedInterface& iface, const ParsedPin& pin, const Paint& paint) {
-  std::string text = "pin " + std::to_string(pin.Id) + ", " + DataflowName(pin.Dataflow) + ": " +
+  std::string text = "pin " + std::to_string(pin.Id) + ", " + ReportDataflowName(pin.Dataflow) + ": " +
                      (pin.Range ? RangeText(*pin.Range) : "no usable PCM range");
-  for (const std::string& w : PinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
+  for (const std::string& w : ReportPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
   return text;
 }
 
-std::string DeviceKey(const ParsedDevice& d) { return d.HardwareId + " | " + d.Description; }
+// Keys are compared as shown, so that a string that reached one report in
+// the code page and the other as UTF-8 still matches.
+std::string DeviceKey(const ParsedDevice& d) { return ReportTextShown(d.HardwareId + " | " + d.Description); }
+
+// A string of the report as shown, or what stands for it when it is empty.
+std::string Shown(const std::string& text, const char* empty = "") {
+  return text.empty() ? empty : ReportTextShown(text);
+}
 
 // Items keyed for matching; a key seen twice gets its occurrence number.
 template <typename T, typename KeyFn>
@@ -56,9 +65,25 @@ std::map<std::string, const T*> Keyed(const std::vector<T>& items, KeyFn key) {
   return out;
 }
 
+// One level of a diff: items are matched by key; visit(key, was, now) is
+// called with now null for each item that went away, then in key order for
+// each item of after, with was null when it is new.
+template <typename T, typename KeyFn, typename Visit>
+void ReportDiffLevel(const std::vector<T>& before, const std::vector<T>& after, KeyFn key, Visit visit) {
+  auto was = Keyed(before, key);
+  auto now = Keyed(after, key);
+  for (const auto& [k, item] : was) {
+    if (!now.count(k)) visit(k, item, static_cast<const T*>(nullptr));
+  }
+  for (const auto& [k, item] : now) {
+    auto old = was.find(k);
+    visit(k, old == was.end() ? static_cast<const T*>(nullptr) : old->second, item);
+  }
+}
+
 }  // namespace
 
-std::string DataflowName(uint32_t dataflow) {
+std::string ReportDataflowName(uint32_t dataflow) {
   switch (dataflow) {
     case 1: return "in (render: audio flows into the device)";
     case 2: return "out (capture: audio flows out of the device)";
@@ -67,7 +92,7 @@ std::string DataflowName(uint32_t dataflow) {
   }
 }
 
-std::vector<std::string> PinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
+std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
   std::vector<std::string> w;
   if (iface.PinTypes && pin.Id >= *iface.PinTypes) w.push_back("pin id not below NumPins");
   if (pin.Dataflow == 0xFFFFFFFFu) w.push_back("data flow 0xFFFFFFFF");
@@ -87,19 +112,19 @@ std::vector<std::string> PinWarnings(const ParsedInterface& iface, const ParsedP
 
 std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
   Paint paint{options.colour};
-  std::string out = paint.Bold(file) + ": " + report.Banner + ", " + std::to_string(report.Devices.size()) +
+  std::string out = paint.Bold(Shown(file)) + ": " + Shown(report.Banner) + ", " + std::to_string(report.Devices.size()) +
                     " device(s)\n";
   int index = 0;
   for (const ParsedDevice& d : report.Devices) {
     out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " +
-                             (d.Description.empty() ? "(no description)" : d.Description)) + "\n";
-    out += "  maker " + (d.Manufacturer.empty() ? "(none)" : d.Manufacturer) + ", driver " + d.Service +
+                             Shown(d.Description, "(no description)")) + "\n";
+    out += "  maker " + Shown(d.Manufacturer, "(none)") + ", driver " + Shown(d.Service) +
            ".sys\n";
-    out += "  hardware ID " + (d.HardwareId.empty() ? "(none)" : d.HardwareId) + ", bus " +
+    out += "  hardware ID " + Shown(d.HardwareId, "(none)") + ", bus " +
            std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
     if (d.Interfaces.empty()) out += "  no interface an audio host could open\n";
     for (const ParsedInterface& i : d.Interfaces) {
-      out += "  interface \"" + i.Name + "\": ";
+      out += "  interface \"" + Shown(i.Name) + "\": ";
       out += i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s), " + std::to_string(i.Pins.size()) +
                               " a host can connect to\n"
                         : "pin count could not be read\n";
@@ -113,19 +138,22 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
   nlohmann::ordered_json all = {{"format", "ksreport-read/1"}, {"reports", nlohmann::ordered_json::array()}};
   for (const auto& entry : reports) {
     const ParsedReport& report = entry.second;
-    nlohmann::ordered_json r = {{"file", entry.first}, {"banner", report.Banner},
-                                {"feedback", report.Feedback}, {"devices", nlohmann::ordered_json::array()}};
+    nlohmann::ordered_json r = {{"file", ReportTextUtf8(entry.first)}, {"banner", ReportTextUtf8(report.Banner)},
+                                {"feedback", ReportTextUtf8(report.Feedback)}, {"transport", report.Transport},
+                                {"devices", nlohmann::ordered_json::array()}};
     for (const ParsedDevice& d : report.Devices) {
-      nlohmann::ordered_json dev = {{"hardwareId", d.HardwareId}, {"busNumber", d.BusNumber},
-                                    {"description", d.Description}, {"manufacturer", d.Manufacturer},
-                                    {"service", d.Service}, {"instanceId", d.InstanceId},
+      nlohmann::ordered_json dev = {{"hardwareId", ReportTextUtf8(d.HardwareId)}, {"busNumber", d.BusNumber},
+                                    {"description", ReportTextUtf8(d.Description)},
+                                    {"manufacturer", ReportTextUtf8(d.Manufacturer)},
+                                    {"service", ReportTextUtf8(d.Service)}, {"instanceId", d.InstanceId},
                                     {"interfaces", nlohmann::ordered_json::array()}};
       for (const ParsedInterface& i : d.Interfaces) {
-        nlohmann::ordered_json in = {{"name", i.Name}, {"pinTypes", nullptr}, {"pins", nlohmann::ordered_json::array()}};
+        nlohmann::ordered_json in = {{"name", ReportTextUtf8(i.Name)}, {"pinTypes", nullptr},
+                                     {"pins", nlohmann::ordered_json::array()}};
         if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
         for (const ParsedPin& p : i.Pins) {
           nlohmann::ordered_json pin = {{"id", p.Id}, {"dataflow", p.Dataflow}, {"range", nullptr},
-                                        {"warnings", PinWarnings(i, p)}};
+                                        {"warnings", ReportPinWarnings(i, p)}};
           if (p.Range) {
             pin["range"] = {{"maxChannels", p.Range->MaxChannels}, {"maxBits", p.Range->MaxBits},
                             {"minSampleRate", p.Range->MinSampleRate},
@@ -139,56 +167,36 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
     }
     all["reports"].push_back(r);
   }
-  // Bytes that are not UTF-8 (the report is in the system's code page) are
-  // replaced rather than refused.
+  // Every string went through ReportTextUtf8; the handler only guards.
   return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options) {
   Paint paint{options.colour};
   std::string out;
-  auto devicesBefore = Keyed(before.Devices, DeviceKey);
-  auto devicesAfter = Keyed(after.Devices, DeviceKey);
-  for (const auto& [key, d] : devicesBefore) {
-    if (!devicesAfter.count(key)) out += paint.Gone("- device " + key) + "\n";
-  }
-  for (const auto& [key, d] : devicesAfter) {
-    auto old = devicesBefore.find(key);
-    if (old == devicesBefore.end()) {
-      out += paint.Added("+ device " + key) + "\n";
-      continue;
-    }
-    auto name = [](const ParsedInterface& i) { return i.Name; };
-    auto ifBefore = Keyed(old->second->Interfaces, name);
-    auto ifAfter = Keyed(d->Interfaces, name);
-    for (const auto& [iname, i] : ifBefore) {
-      if (!ifAfter.count(iname)) out += paint.Gone("- interface \"" + iname + "\" of " + key) + "\n";
-    }
-    for (const auto& [iname, i] : ifAfter) {
-      auto oldIf = ifBefore.find(iname);
-      if (oldIf == ifBefore.end()) {
-        out += paint.Added("+ interface \"" + iname + "\" of " + key) + "\n";
-        continue;
-      }
+  auto gone = [&](const std::string& what) { out += paint.Gone("- " + what) + "\n"; };
+  auto added = [&](const std::string& what) { out += paint.Added("+ " + what) + "\n"; };
+  ReportDiffLevel(before.Devices, after.Devices, DeviceKey,
+                  [&](const std::string& key, const ParsedDevice* was, const ParsedDevice* now) {
+    if (!now) return gone("device " + key);
+    if (!was) return added("device " + key);
+    auto name = [](const ParsedInterface& i) { return ReportTextShown(i.Name); };
+    ReportDiffLevel(was->Interfaces, now->Interfaces, name,
+                    [&](const std::string& iname, const ParsedInterface* wasIf, const ParsedInterface* nowIf) {
+      if (!nowIf) return gone("interface \"" + iname + "\" of " + key);
+      if (!wasIf) return added("interface \"" + iname + "\" of " + key);
       auto id = [](const ParsedPin& p) { return std::to_string(p.Id); };
-      auto pinsBefore = Keyed(oldIf->second->Pins, id);
-      auto pinsAfter = Keyed(i->Pins, id);
       std::string where = " of \"" + iname + "\" (" + key + ")";
-      for (const auto& [pid, p] : pinsBefore) {
-        if (!pinsAfter.count(pid)) out += paint.Gone("- pin " + pid + where) + "\n";
-      }
-      for (const auto& [pid, p] : pinsAfter) {
-        auto oldPin = pinsBefore.find(pid);
-        if (oldPin == pinsBefore.end()) {
-          out += paint.Added("+ pin " + pid + where + ": " + PinText(*i, *p, Paint{false})) + "\n";
-          continue;
-        }
-        std::string was = PinText(*oldIf->second, *oldPin->second, Paint{false});
-        std::string now = PinText(*i, *p, Paint{false});
+      ReportDiffLevel(wasIf->Pins, nowIf->Pins, id,
+                      [&](const std::string& pid, const ParsedPin* wasPin, const ParsedPin* nowPin) {
+        if (!nowPin) return gone("pin " + pid + where);
+        if (!wasPin) return added("pin " + pid + where + ": " + PinText(*nowIf, *nowPin, Paint{false}));
+        std::string was = PinText(*wasIf, *wasPin, Paint{false});
+        std::string now = PinText(*nowIf, *nowPin, Paint{false});
         if (was != now) out += "~ pin " + pid + where + ":\n    was " + was + "\n    now " + now + "\n";
-      }
-    }
-  }
+      });
+    });
+  });
   return out;
 }
 

@@ -14,7 +14,7 @@ struct ReadOptions {
 };
 
 // Values a support engineer should not take at face value.
-std::vector<std::string> PinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
+std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
 
 std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options);
 std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& reports);
@@ -22,6 +22,6 @@ std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& 
 std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options);
 
 // Names of the data flow as an audio host sees it.
-std::string DataflowName(uint32_t dataflow);
+std::string ReportDataflowName(uint32_t dataflow);
 
 }  // namespace ksr

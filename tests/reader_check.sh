@@ -24,7 +24,7 @@ run_read --diff "$good" "$out/gates/ksreport.txt" >"$out/diff"; rc=$?
 check "diff of two machines: exit 1 with devices gone and added" '[ $rc -eq 1 ] && grep -q "^- device" "$out/diff" && grep -q "^+ device" "$out/diff"'
 
 bad() {  # NAME FILE LINE
-  run_read "$2" >"$out/bad.out" 2>"$out/bad.err"; rc=$?; line=$3
+  run_read --strict "$2" >"$out/bad.out" 2>"$out/bad.err"; rc=$?; line=$3
   check "$1: exit 2, line $line named, nothing on stdout" '[ $rc -eq 2 ] && [ ! -s "$out/bad.out" ] && grep -q "line $line: expected" "$out/bad.err"'
 }
 printf 'just some text\r\n' > "$out/notreport"; bad "not a report" "$out/notreport" 1

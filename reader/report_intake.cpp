@@ -1,0 +1,380 @@
+#include "reader/report_intake.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "reader/report_text.h"
+#include "report/layout.h"
+
+namespace ksr {
+
+namespace {
+
+struct TransportKind {
+  const char* Id;
+  const char* Note;
+};
+
+// In the order the notes are given.
+const TransportKind kKinds[] = {
+    {"utf-16le", "read as UTF-16 little-endian text (an editor's \"Unicode\")"},
+    {"utf-16be", "read as UTF-16 big-endian text (an editor's \"Unicode big endian\")"},
+    {"utf-8-bom", "a UTF-8 byte-order mark before the text was skipped"},
+    {"lf-line-ends", "LF line ends were read as CR LF"},
+    {"cr-line-ends", "CR line ends were read as CR LF"},
+    {"mixed-line-ends", "mixed line ends were read as CR LF"},
+    {"no-last-line-end", "the report's last line had no line end"},
+    {"quote-prefix", "a reply's quote prefix (\">\") was taken off every line"},
+    {"trailing-whitespace", "spaces or tabs added at line ends were taken off"},
+    {"blank-lines-before", "blank lines before the banner were skipped"},
+    {"text-before", "text before the banner was skipped"},
+    {"blank-lines-after", "blank lines after the closing request line were skipped"},
+    {"text-after", "text after the closing request line was skipped"},
+};
+enum Kind : uint32_t {
+  kUtf16Le, kUtf16Be, kUtf8Bom, kLfEnds, kCrEnds, kMixedEnds, kNoLastEnd,
+  kQuote, kTrailing, kBlankBefore, kTextBefore, kBlankAfter, kTextAfter, kKindCount
+};
+static_assert(sizeof kKinds / sizeof kKinds[0] == kKindCount, "one entry per kind");
+
+uint32_t Bit(Kind kind) { return 1u << kind; }
+
+enum class LineEnd { kCrLf, kLf, kCr, kNone };
+
+// A line of the file's text, which outlives it.
+struct RawLine {
+  std::string_view Text;
+  int Number;
+  LineEnd End;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+size_t BlankTail(std::string_view s) {
+  size_t n = 0;
+  while (n < s.size() && IsBlank(s[s.size() - 1 - n])) ++n;
+  return n;
+}
+
+std::string_view Trimmed(std::string_view s) { return s.substr(0, s.size() - BlankTail(s)); }
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// UTF-16 back to 8-bit text. A character that Windows-1252 has becomes its
+// byte, so that a report an editor saved as "Unicode" reads back to the
+// bytes it had; any other character becomes UTF-8. An unpaired surrogate
+// becomes U+FFFD, and an odd last byte is dropped.
+std::string FromUtf16(const std::string& bytes, bool bigEndian) {
+  auto unit = [&](size_t at) -> uint32_t {
+    uint32_t first = static_cast<unsigned char>(bytes[at]);
+    uint32_t second = static_cast<unsigned char>(bytes[at + 1]);
+    return bigEndian ? first << 8 | second : second << 8 | first;
+  };
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
+    uint32_t c = unit(at);
+    if (c >= 0xD800 && c <= 0xDBFF && at + 3 < bytes.size()) {
+      uint32_t low = unit(at + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        at += 2;
+      }
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    unsigned char byte = 0;
+    if (ReportTextCp1252Byte(c, &byte)) {
+      out += static_cast<char>(byte);
+    } else {
+      ReportTextAppendUtf8(c, &out);
+    }
+  }
+  return out;
+}
+
+// The file's text in 8 bits, without a byte-order mark: the bytes
+// themselves, or the text decoded into *decoded.
+std::string_view IntakeDecode(const std::string& bytes, std::string* decoded, uint32_t* kinds) {
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    bool bigEndian = bytes[0] == '\xFE';
+    *kinds |= Bit(bigEndian ? kUtf16Be : kUtf16Le);
+    *decoded = FromUtf16(bytes, bigEndian);
+    return *decoded;
+  }
+  std::string_view text = bytes;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    *kinds |= Bit(kUtf8Bom);
+    text.remove_prefix(3);
+  }
+  return text;
+}
+
+// Lines end at CR LF, LF or CR, whichever comes; each counts one line, as
+// an editor counts them.
+std::vector<RawLine> IntakeSplit(std::string_view text) {
+  std::vector<RawLine> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t at = text.find_first_of("\r\n", start);
+    int number = static_cast<int>(lines.size()) + 1;
+    if (at == std::string::npos) {
+      lines.push_back({text.substr(start), number, LineEnd::kNone});
+      break;
+    }
+    LineEnd end = text[at] == '\n' ? LineEnd::kLf : at + 1 < text.size() && text[at + 1] == '\n' ? LineEnd::kCrLf
+                                                                                                  : LineEnd::kCr;
+    lines.push_back({text.substr(start, at - start), number, end});
+    start = at + (end == LineEnd::kCrLf ? 2 : 1);
+  }
+  return lines;
+}
+
+// A reply's quote prefix: '>' marks, each followed by at most one space.
+size_t QuoteLength(std::string_view line) {
+  size_t n = 0;
+  while (n < line.size() && line[n] == '>') {
+    ++n;
+    if (n < line.size() && line[n] == ' ') ++n;
+  }
+  return n;
+}
+
+// Looks for reports among the lines of a file. A report is seen through the
+// quote prefix its banner line has.
+class IntakeFinder {
+ public:
+  explicit IntakeFinder(const std::vector<RawLine>& lines) : lines_(lines) {}
+
+  // The line at i without the quote prefix q. A quoted blank line may have
+  // lost the prefix's space. False when the line is not quoted so.
+  bool Seen(size_t i, std::string_view q, std::string_view* text) const {
+    std::string_view line = lines_[i].Text;
+    std::string_view bare = Trimmed(q);
+    if (StartsWith(line, q)) {
+      *text = line.substr(q.size());
+    } else if (!bare.empty() && StartsWith(line, bare)) {
+      *text = line.substr(bare.size());
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // A line that begins, after any quote prefix, as the banner does.
+  bool Banner(size_t i, std::string_view* q) const {
+    std::string_view line = lines_[i].Text;
+    size_t n = QuoteLength(line);
+    static const std::string prefix = std::string(kBannerTool) + " ";
+    if (!StartsWith(line.substr(n), prefix)) return false;
+    *q = line.substr(0, n);
+    return true;
+  }
+
+  // A banner line with the rest of the header under it.
+  bool Header(size_t i) const {
+    std::string_view q;
+    return Banner(i, &q) && Is(i + 1, q, "") && Is(i + 2, q, kRuleText) && Is(i + 3, q, kStartTitle);
+  }
+
+  // The first banner line at or after from: with its header, or any.
+  size_t Next(size_t from, bool withHeader) const {
+    std::string_view q;
+    for (size_t i = from; i < lines_.size(); ++i) {
+      if (withHeader ? Header(i) : Banner(i, &q)) return i;
+    }
+    return std::string::npos;
+  }
+
+  // One past the report's last line: its closing request line, which
+  // follows the end title, a rule and a blank line; or, in a report cut
+  // short, the last line before the quote ends, the next report begins or
+  // the file ends, blank lines not counted.
+  size_t End(size_t banner, std::string_view q) const {
+    size_t j = banner + 1;
+    for (; j < lines_.size(); ++j) {
+      std::string_view text;
+      if (!Seen(j, q, &text) || Header(j)) break;
+      if (j >= banner + 4 && StartsWith(text, kClosingPrefix) && Is(j - 1, q, "") && Is(j - 2, q, kRuleText) &&
+          Is(j - 3, q, kEndTitle)) {
+        return j + 1;
+      }
+    }
+    while (j > banner + 1 && Is(j - 1, q, "")) --j;
+    return j;
+  }
+
+  // What lines [from, to) hold: nothing, blank lines only (quoted or
+  // not), or text.
+  uint32_t Gap(size_t from, size_t to, Kind blank, Kind text) const {
+    uint32_t kinds = 0;
+    for (size_t i = from; i < to; ++i) {
+      std::string_view line = lines_[i].Text;
+      if (!Trimmed(line.substr(QuoteLength(line))).empty()) return Bit(text);
+      kinds = Bit(blank);
+    }
+    return kinds;
+  }
+
+  // Lines [banner, end) as the writer wrote them, and what transport did
+  // to their ends and their prefix.
+  std::vector<ReportLine> Take(size_t banner, size_t end, std::string_view q, uint32_t* kinds) const {
+    std::vector<ReportLine> lines;
+    int crlf = 0, lf = 0, cr = 0;
+    for (size_t i = banner; i < end; ++i) {
+      std::string_view text;
+      Seen(i, q, &text);
+      lines.push_back({std::string(text), lines_[i].Number});
+      crlf |= lines_[i].End == LineEnd::kCrLf;
+      lf |= lines_[i].End == LineEnd::kLf;
+      cr |= lines_[i].End == LineEnd::kCr;
+      if (lines_[i].End == LineEnd::kNone) *kinds |= Bit(kNoLastEnd);
+    }
+    if (crlf + lf + cr > 1) {
+      *kinds |= Bit(kMixedEnds);
+    } else if (lf || cr) {
+      *kinds |= Bit(lf ? kLfEnds : kCrEnds);
+    }
+    if (!q.empty()) *kinds |= Bit(kQuote);
+    return lines;
+  }
+
+  bool Is(size_t i, std::string_view q, std::string_view text) const {
+    std::string_view seen;
+    return i < lines_.size() && Seen(i, q, &seen) && Trimmed(seen) == text;
+  }
+
+ private:
+  const std::vector<RawLine>& lines_;
+};
+
+// A pristine report ends a line in a space or a tab only inside the value
+// the line ends with: the banner's wording, a hardware ID, an interface
+// name.
+bool IntakeMayEndInBlank(const std::vector<ReportLine>& lines, size_t i) {
+  return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) || StartsWith(lines[i].Text, kInterfaceLabel);
+}
+
+bool IntakeBlanksAdded(const std::vector<ReportLine>& lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (BlankTail(lines[i].Text) != 0 && !IntakeMayEndInBlank(lines, i)) return true;
+  }
+  return false;
+}
+
+// Takes off the spaces and tabs that transport added at line ends. What
+// every line ends in was added to every line and goes as a whole, so that
+// values keep blanks of their own; where lines were padded unevenly (a
+// console's copy), all trailing blanks go. Lines left empty by a quote
+// prefix tell nothing about what was added.
+bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
+  if (!IntakeBlanksAdded(*lines)) return false;
+  std::string_view shared;
+  bool first = true;
+  for (const ReportLine& line : *lines) {
+    if (line.Text.empty()) continue;
+    std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
+    size_t n = 0;
+    while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
+    shared = first ? tail : shared.substr(shared.size() - n);
+    first = false;
+  }
+  size_t cut = shared.size();
+  for (ReportLine& line : *lines) {
+    if (!line.Text.empty()) line.Text.resize(line.Text.size() - cut);
+  }
+  if (!IntakeBlanksAdded(*lines)) return true;
+  const std::string bareLabel(Trimmed(kDevicePathLabel));
+  for (ReportLine& line : *lines) {
+    line.Text.resize(line.Text.size() - BlankTail(line.Text));
+    if (line.Text == bareLabel) line.Text = kDevicePathLabel;  // an empty hardware ID
+  }
+  return true;
+}
+
+std::vector<std::string> IntakeKindNames(uint32_t kinds) {
+  std::vector<std::string> names;
+  for (uint32_t k = 0; k < kKindCount; ++k) {
+    if (kinds & (1u << k)) names.push_back(kKinds[k].Id);
+  }
+  return names;
+}
+
+std::string IntakeNoReport(const std::string& bytes, uint32_t kinds) {
+  size_t nuls = 0;
+  for (char c : bytes) nuls += c == '\0';
+  if ((kinds & (Bit(kUtf16Le) | Bit(kUtf16Be))) == 0 && bytes.size() >= 4 && nuls * 3 >= bytes.size()) {
+    return "no report found: the file looks like UTF-16 text without a byte-order mark; save it again as "
+           "\"ANSI\", \"UTF-8\" or \"Unicode\"";
+  }
+  return std::string("no report found: no line begins with the banner \"") + kBannerTool + " ...\"";
+}
+
+}  // namespace
+
+const char* ReportTransportNote(const std::string& kind) {
+  for (const TransportKind& k : kKinds) {
+    if (kind == k.Id) return k.Note;
+  }
+  return "";
+}
+
+bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, std::string* error) {
+  reports->clear();
+  if (bytes.empty()) {
+    *error = "the file is empty";
+    return false;
+  }
+  uint32_t fileKinds = 0;
+  std::string decoded;
+  std::vector<RawLine> lines = IntakeSplit(IntakeDecode(bytes, &decoded, &fileKinds));
+  IntakeFinder find(lines);
+  // Reports are found by their whole header; a banner line alone counts
+  // only in a file with no header at all, so that its errors name lines.
+  size_t banner = find.Next(0, true);
+  if (banner == std::string::npos) banner = find.Next(0, false);
+  if (banner == std::string::npos) {
+    *error = IntakeNoReport(bytes, fileKinds);
+    return false;
+  }
+  std::vector<uint32_t> kinds;
+  size_t gap = 0;
+  while (banner != std::string::npos) {
+    std::string_view q;
+    find.Banner(banner, &q);
+    size_t end = find.End(banner, q);
+    uint32_t k = fileKinds | find.Gap(gap, banner, kBlankBefore, kTextBefore);
+    IntakeReport report;
+    report.Lines = find.Take(banner, end, q, &k);
+    if (IntakeUndoTrailingBlanks(&report.Lines)) k |= Bit(kTrailing);
+    reports->push_back(std::move(report));
+    kinds.push_back(k);
+    gap = end;
+    banner = find.Next(end, true);
+  }
+  kinds.back() |= find.Gap(gap, lines.size(), kBlankAfter, kTextAfter);
+  for (size_t i = 0; i < reports->size(); ++i) (*reports)[i].Transport = IntakeKindNames(kinds[i]);
+  return true;
+}
+
+bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error) {
+  reports->clear();
+  if (strict) {
+    ParsedReport report;
+    if (!ReportParse(bytes, &report, error)) return false;
+    reports->push_back(std::move(report));
+    return true;
+  }
+  std::vector<IntakeReport> found;
+  if (!ReportIntake(bytes, &found, error)) return false;
+  for (IntakeReport& f : found) {
+    ParsedReport report;
+    if (!ReportParseLines(f.Lines, &report, error)) return false;
+    std::vector<ReportLine>().swap(f.Lines);  // a ticket export may hold thousands
+    report.Transport = std::move(f.Transport);
+    reports->push_back(std::move(report));
+  }
+  return true;
+}
+
+}  // namespace ksr

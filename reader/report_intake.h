@@ -1,0 +1,48 @@
+// Reports as they reach support staff. Mail clients, ticket systems,
+// editors and copy-paste change a report's line ends, encoding, trailing
+// blanks and surroundings; the intake undoes that, finds each report in a
+// file by its banner and its closing request line, and keeps the number
+// every line has in the file, so that the strict grammar of report_parse
+// names the right line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reader/report_parse.h"
+
+namespace ksr {
+
+// One report found in a file.
+struct IntakeReport {
+  std::vector<ReportLine> Lines;       // banner to closing request line, as the writer wrote them
+  std::vector<std::string> Transport;  // what was undone: kinds below, in their order
+};
+
+// The kinds of transport damage, as the JSON's "transport" list names them:
+//   utf-16le, utf-16be    the file was UTF-16 with its byte-order mark
+//   utf-8-bom             a UTF-8 byte-order mark stood before the text
+//   lf-line-ends, cr-line-ends, mixed-line-ends
+//                         line ends other than CR LF
+//   no-last-line-end      the report's last line had no line end
+//   quote-prefix          every line began with a reply's "> " or ">"
+//   trailing-whitespace   spaces or tabs had been added at line ends
+//   blank-lines-before, text-before, blank-lines-after, text-after
+//                         what stood before the banner and after the
+//                         closing request line
+// The sentence the note on stderr gives for a kind; empty for an unknown one.
+const char* ReportTransportNote(const std::string& kind);
+
+// Finds the reports in the bytes of one file, in file order. False and a
+// message when the file holds none: it is empty, or no line begins with
+// the banner. Each report's lines are not checked here: that is
+// ReportParseLines' job.
+bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, std::string* error);
+
+// Reads every report in the bytes of one file: through the intake, or,
+// strict, as exactly one report in the bytes the writer writes (CR LF line
+// ends, nothing before the banner or after the closing line). False and
+// the first error otherwise.
+bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error);
+
+}  // namespace ksr

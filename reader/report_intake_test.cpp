@@ -1,0 +1,234 @@
+#include "reader/report_intake.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "machine_list.h"
+#include "reader/report_transport.h"
+#include "tests/test.h"
+
+namespace ksr {
+namespace {
+
+std::string Typical() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+const ReportTransport& Transport(const std::string& name) {
+  for (const ReportTransport& t : ReportTransports()) {
+    if (name == t.Name) return t;
+  }
+  ADD_FAILURE() << "no transport " << name;
+  return ReportTransports().front();
+}
+
+std::string Apply(const std::string& report, const std::vector<std::string>& names) {
+  std::string out = report;
+  for (const std::string& name : names) out = Transport(name).Apply(out);
+  return out;
+}
+
+std::string ReadError(const std::string& bytes) {
+  std::vector<ParsedReport> reports;
+  std::string error;
+  EXPECT_FALSE(ReportRead(bytes, false, &reports, &error));
+  return error;
+}
+
+std::vector<ParsedReport> Read(const std::string& bytes) {
+  std::vector<ParsedReport> reports;
+  std::string error;
+  EXPECT_TRUE(ReportRead(bytes, false, &reports, &error)) << error;
+  return reports;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> kinds) {
+  std::sort(kinds.begin(), kinds.end());
+  return kinds;
+}
+
+// Every machine's report after each transport, alone and in pairs, reads
+// to what the report itself reads to, and names what was undone; the
+// strict grammar refuses every one of them.
+TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
+  std::vector<std::vector<const ReportTransport*>> ways = ReportTransportWays();
+  EXPECT_GT(ways.size(), 2 * ReportTransports().size());
+  size_t read = 0;
+  for (const char* name : kMachineFiles) {
+    std::string pristine = RunMachine(LoadMachine(name)).report;
+    std::vector<ParsedReport> strict;
+    std::string error;
+    bool whole = ReportRead(pristine, true, &strict, &error);
+    if (whole) {
+      std::vector<ParsedReport> tolerant = Read(pristine);
+      ASSERT_EQ(tolerant.size(), 1u) << name;
+      EXPECT_TRUE(ReportSameContent(tolerant[0], strict[0])) << name;
+      EXPECT_TRUE(tolerant[0].Transport.empty()) << name;
+    }
+    for (const auto& way : ways) {
+      std::string bytes = pristine;
+      std::vector<std::string> kinds;
+      std::string label = name;
+      for (const ReportTransport* t : way) {
+        bytes = t->Apply(bytes);
+        kinds.insert(kinds.end(), t->Kinds.begin(), t->Kinds.end());
+        label += std::string(", ") + t->Name;
+      }
+      std::vector<ParsedReport> got;
+      EXPECT_FALSE(ReportRead(bytes, true, &got, &error)) << label;
+      if (!whole) {
+        EXPECT_FALSE(ReportRead(bytes, false, &got, &error)) << label;
+        continue;
+      }
+      ASSERT_TRUE(ReportRead(bytes, false, &got, &error)) << label << ": " << error;
+      ASSERT_EQ(got.size(), 1u) << label;
+      EXPECT_TRUE(ReportSameContent(got[0], ReportAfterTransport(strict[0], way))) << label;
+      EXPECT_EQ(Sorted(got[0].Transport), Sorted(kinds)) << label;
+      ++read;
+    }
+  }
+  EXPECT_GT(read, 10 * ways.size()) << "most machines give a whole report";
+}
+
+TEST(ReportIntake, NotesComeInTheirOwnOrder) {
+  std::vector<ParsedReport> r = Read(Apply(Typical(), {"quoted \"> \"", "console padding", "LF line ends",
+                                                       "no last line end", "UTF-16 big-endian"}));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"utf-16be", "lf-line-ends", "no-last-line-end", "quote-prefix",
+                                                      "trailing-whitespace"}));
+  r = Read(Apply(Typical(), {"mail body", "a space after each line", "mixed line ends", "UTF-8 byte-order mark"}));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"utf-8-bom", "mixed-line-ends", "trailing-whitespace",
+                                                      "text-before", "text-after"}));
+  for (const std::string& kind : r[0].Transport) EXPECT_STRNE(ReportTransportNote(kind), "") << kind;
+  EXPECT_STREQ(ReportTransportNote("lf-line-ends"), "LF line ends were read as CR LF");
+  EXPECT_STREQ(ReportTransportNote("no-such-kind"), "");
+}
+
+// The mail body puts five lines above the report.
+TEST(ReportIntake, ContentErrorsNameTheLineOfTheFile) {
+  std::string bad = Replace(Typical(), "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 3");
+  const std::string expected =
+      "line 34: expected the Bus Number line with eight upper-case hex digits, found \"Device BUS NUMBER = 3\"";
+  EXPECT_EQ(ReadError(Apply(bad, {"mail body", "LF line ends"})), expected);
+  EXPECT_EQ(ReadError(Apply(bad, {"mail body", "quoted \"> \"", "a space after each line", "UTF-16 little-endian"})),
+            expected);
+  EXPECT_EQ(ReadError(Apply(Replace(Typical(), "Exit  WDM", "Exit WDM"), {"mail body", "CR line ends"})),
+            "line 65: expected the end title, found \"Exit WDM Device Enumeration\"");
+  // A header that is not whole: the banner line alone is enough to be read,
+  // and the error names the line.
+  EXPECT_EQ(ReadError(Apply(Replace(Typical(), "Start WDM", "Begin WDM"), {"mail body"})),
+            "line 9: expected the start title, found \"Begin WDM Device Enumeration\"");
+}
+
+TEST(ReportIntake, AReportCutShortEndsWhereItsTextEnds) {
+  std::string cut = Typical().substr(0, Typical().find("   +Microphone"));
+  EXPECT_EQ(ReadError(Apply(cut, {"blank lines around", "LF line ends"})),
+            "line 21: expected a blank line, but the report ends here");
+  // Cut inside a mail body: the signature is read as the report's next line.
+  EXPECT_EQ(ReadError(Apply(cut, {"mail body"})), "line 25: expected a cut line or a rule line, found \"Thanks,\"");
+  // Cut inside a quote: the report ends where the quote does.
+  EXPECT_EQ(ReadError(Apply(cut, {"quoted \"> \""}) + "My reply.\r\n"),
+            "line 19: expected a blank line, but the report ends here");
+  EXPECT_EQ(ReadError(cut.substr(0, cut.size() - 2) + "0"),
+            "line 18: expected the MaxSampleRt line with eight upper-case hex digits, found \""
+            "          MaxSampleRt: 000177000\"");
+}
+
+TEST(ReportIntake, SeveralReportsInOneFile) {
+  std::string a = Typical();
+  std::string b = RunMachine(LoadMachine("examples/pin-gates.json")).report;
+  std::vector<ParsedReport> r = Read(a + b);
+  ASSERT_EQ(r.size(), 2u);
+  std::vector<ParsedReport> one = Read(b);
+  EXPECT_TRUE(ReportSameContent(r[1], one[0]));
+  EXPECT_TRUE(r[0].Transport.empty());
+  EXPECT_TRUE(r[1].Transport.empty());
+  // A ticket export: each report with its own surroundings and line ends.
+  r = Read(Apply(a, {"mail body"}) + "\r\n=== next message ===\r\n" + Apply(b, {"quoted \">\"", "LF line ends"}));
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"text-before"}));
+  EXPECT_EQ(r[1].Transport, (std::vector<std::string>{"lf-line-ends", "quote-prefix", "text-before"}));
+  EXPECT_TRUE(ReportSameContent(r[1], one[0]));
+  // Two runs pasted with the first cut short: the first ends where the
+  // second begins, and its error names its last line.
+  std::string cut = a.substr(0, a.find("   +Microphone"));
+  EXPECT_EQ(ReadError(cut + b), "line 19: expected a blank line, but the report ends here");
+  // Content that only looks like a banner, in the text around a report.
+  r = Read("ksreport 0.1.0 made this, see below\r\n" + a + "ksreport is great\r\n");
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"text-before", "text-after"}));
+}
+
+TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
+  EXPECT_EQ(ReadError(""), "the file is empty");
+  const std::string none = "no report found: no line begins with the banner \"ksreport ...\"";
+  EXPECT_EQ(ReadError("\xEF\xBB\xBF"), none);
+  EXPECT_EQ(ReadError("\r\n\r\n  \r\n"), none);
+  EXPECT_EQ(ReadError("Dear support,\r\nthe report is attached.\r\n"), none);
+  EXPECT_EQ(ReadError(Typical().substr(40)), none);
+  std::string utf16;
+  for (char c : Typical()) utf16 += std::string(1, c) + '\0';
+  EXPECT_EQ(ReadError(utf16), "no report found: the file looks like UTF-16 text without a byte-order mark; save "
+                              "it again as \"ANSI\", \"UTF-8\" or \"Unicode\"");
+  EXPECT_EQ(ReadError("\xFF\xFE"), none);
+}
+
+TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
+  // Windows-1252 characters come back as their bytes; others as UTF-8.
+  std::string report = Replace(Typical(), "Microphone", "Micro \xE9\x80\x81");
+  std::vector<ParsedReport> r = Read(Apply(report, {"UTF-16 little-endian"}));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "Micro \xE9\x80\x81");
+  std::string le = Apply(Typical(), {"UTF-16 little-endian"});
+  std::string name = std::string("M\0i\0c\0", 6);
+  std::string other = std::string("\x1C\x04 \0=\xD8\x00\xDE \0\x00\xDC", 12);  // Cyrillic, a pair, a lone low half
+  r = Read(Replace(le, name, other + name));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xD0\x9C \xF0\x9F\x98\x80 \xEF\xBF\xBDMicrophone");
+}
+
+TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
+  // Values that end in blanks: an interface name, an empty hardware ID.
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  machine.devices[0].interfaces[0].friendlyName = SimString("Speakers \t");
+  machine.devices[1].hardwareIds = SimMulti({""});
+  std::string report = RunMachine(machine).report;
+  std::vector<ParsedReport> pristine = Read(report);
+  ASSERT_EQ(pristine.size(), 1u);
+  EXPECT_TRUE(pristine[0].Transport.empty());
+  EXPECT_EQ(pristine[0].Devices[0].Interfaces[0].Name, "Speakers \t");
+  std::vector<ParsedReport> uniform = Read(Apply(report, {"a space after each line"}));
+  ASSERT_EQ(uniform.size(), 1u);
+  EXPECT_TRUE(ReportSameContent(uniform[0], pristine[0]));
+  // Quoted blank lines are the prefix alone once the blank is added.
+  uniform = Read(Apply(report, {"quoted \"> \"", "a space after each line"}));
+  ASSERT_EQ(uniform.size(), 1u);
+  EXPECT_TRUE(ReportSameContent(uniform[0], pristine[0]));
+  std::vector<ParsedReport> uneven = Read(Apply(report, {"console padding"}));
+  ASSERT_EQ(uneven.size(), 1u);
+  EXPECT_EQ(uneven[0].Devices[0].Interfaces[0].Name, "Speakers");
+  EXPECT_EQ(uneven[0].Devices[1].HardwareId, "");
+  EXPECT_EQ(uneven[0].Transport, (std::vector<std::string>{"trailing-whitespace"}));
+}
+
+TEST(ReportIntake, StrictReadsExactlyWhatTheParserReads) {
+  std::vector<ParsedReport> r;
+  std::string error, parseError;
+  ParsedReport one;
+  for (const std::string& bytes : {Typical(), Apply(Typical(), {"LF line ends"}), std::string(),
+                                   Typical() + Typical(), Apply(Typical(), {"UTF-8 byte-order mark"})}) {
+    bool parsed = ReportParse(bytes, &one, &parseError);
+    EXPECT_EQ(ReportRead(bytes, true, &r, &error), parsed);
+    EXPECT_EQ(error, parsed ? error : parseError);
+    EXPECT_EQ(r.size(), parsed ? 1u : 0u);
+  }
+}
+
+}  // namespace
+}  // namespace ksr

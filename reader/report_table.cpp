@@ -1,0 +1,65 @@
+#include "reader/report_table.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "reader/report_text.h"
+#include "reader/report_view.h"
+
+namespace ksr {
+
+ReportTableRow ReportTableRowOf(const std::string& file, const ParsedReport& report) {
+  ReportTableRow row;
+  row.File = file;
+  row.Devices = report.Devices.size();
+  row.Transport = report.Transport;
+  for (const ParsedDevice& d : report.Devices) {
+    row.Interfaces += d.Interfaces.size();
+    for (const ParsedInterface& i : d.Interfaces) {
+      row.Pins += i.Pins.size();
+      for (const ParsedPin& p : i.Pins) {
+        row.PinsWithoutRange += !p.Range;
+        row.Flagged += ReportPinWarnings(i, p).size();
+      }
+    }
+  }
+  return row;
+}
+
+std::string ReportTableText(const std::vector<ReportTableRow>& rows) {
+  const char* headers[] = {"devices", "interfaces", "pins", "no range", "flagged"};
+  auto counts = [](const ReportTableRow& r) {
+    return std::vector<size_t>{r.Devices, r.Interfaces, r.Pins, r.PinsWithoutRange, r.Flagged};
+  };
+  std::vector<size_t> widths;
+  for (const char* h : headers) widths.push_back(std::char_traits<char>::length(h));
+  for (const ReportTableRow& r : rows) {
+    std::vector<size_t> c = counts(r);
+    for (size_t i = 0; i < c.size(); ++i) widths[i] = std::max(widths[i], std::to_string(c[i]).size());
+  }
+  auto line = [&](const std::vector<std::string>& cells, const std::string& file) {
+    std::string out;
+    for (size_t i = 0; i < cells.size(); ++i) out += std::string(widths[i] - cells[i].size(), ' ') + cells[i] + "  ";
+    return out + file + "\n";
+  };
+  std::string out = line(std::vector<std::string>(std::begin(headers), std::end(headers)), "report");
+  for (const ReportTableRow& r : rows) {
+    std::vector<std::string> cells;
+    for (size_t c : counts(r)) cells.push_back(std::to_string(c));
+    out += line(cells, ReportTextShown(r.File));
+  }
+  return out;
+}
+
+std::string ReportTableJson(const std::vector<ReportTableRow>& rows) {
+  nlohmann::ordered_json all = {{"format", "ksreport-table/1"}, {"reports", nlohmann::ordered_json::array()}};
+  for (const ReportTableRow& r : rows) {
+    all["reports"].push_back({{"file", ReportTextUtf8(r.File)}, {"devices", r.Devices},
+                              {"interfaces", r.Interfaces}, {"pins", r.Pins},
+                              {"pinsWithoutRange", r.PinsWithoutRange}, {"flagged", r.Flagged},
+                              {"transport", r.Transport}});
+  }
+  return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace ksr

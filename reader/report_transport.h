@@ -1,0 +1,48 @@
+// What the way to support does to a report: mail clients, ticket systems,
+// editors and copy-paste. Test data for the intake, made from the writer's
+// own reports; built into the tests, the reader's fuzz target and its
+// benchmark, never into ksreport-read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reader/report_parse.h"
+
+namespace ksr {
+
+struct ReportTransport {
+  const char* Name;
+  // Takes a report in its lines; the input of a later stage is the output
+  // of an earlier one.
+  std::string (*Apply)(const std::string& report);
+  // The kinds the intake should name (reader/report_intake.h).
+  std::vector<std::string> Kinds;
+  // Two transports combine when their stages differ, applied in stage
+  // order: surroundings, quoting, trailing blanks, line ends, the last line
+  // end, encoding.
+  int Stage;
+  // Pads lines unevenly: values lose blanks of their own at their end.
+  bool Uneven = false;
+};
+
+inline constexpr int kReportTransportAround = 0;       // text or blank lines around the report
+inline constexpr int kReportTransportLastLineEnd = 4;  // the file ends without a line end
+
+// Every transport the intake undoes.
+const std::vector<ReportTransport>& ReportTransports();
+
+// Each transport alone, and every pair that can happen together, in the
+// order they happen.
+std::vector<std::vector<const ReportTransport*>> ReportTransportWays();
+
+// The same devices, interfaces, pins and ranges, banner and feedback
+// address, byte for byte; line numbers and transport notes aside.
+bool ReportSameContent(const ParsedReport& a, const ParsedReport& b);
+
+// What a report reads to after the transports of a way: itself, or after
+// uneven padding, with the blanks at the end of its banner, hardware IDs
+// and interface names gone.
+ParsedReport ReportAfterTransport(const ParsedReport& report, const std::vector<const ReportTransport*>& way);
+
+}  // namespace ksr
