@@ -131,6 +131,8 @@ TEST(RangeSelect, ARangeCutShortIsPassedOver) {
   EXPECT_EQ(Selected({SimDataRangeBytes(cut)}), "");
   EXPECT_EQ(Selected({SimDataRangeBytes(cut), SimPcmRange(1, 16, 8000, 8000)}),
             RangeLines("00000001", "00000010", "00001F40", "00001F40"));
+  cut.formatSize = 64;  // every GUID there, none of the audio fields
+  EXPECT_EQ(Selected({SimDataRangeBytes(cut)}), "");
 }
 
 TEST(RangeSelect, AnswersThatLieAboutTheirSize) {
