@@ -129,6 +129,14 @@ if(WIN32)
     add_test(NAME exe_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_exe_checks.sh
              $<TARGET_FILE:ksreport> ${CMAKE_BINARY_DIR}/wine-runs)
     set_tests_properties(exe_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+    # The capture program as a customer runs it; its capture is replayed by
+    # the native runner.
+    set(KSREPORT_NATIVE_SIM ${CMAKE_SOURCE_DIR}/build/native/ksreport-sim CACHE FILEPATH
+        "Native ksreport-sim that replays the Windows captures")
+    add_test(NAME capture_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_capture_checks.sh
+             $<TARGET_FILE:ksreport-capture> $<TARGET_FILE:ksreport> ${KSREPORT_NATIVE_SIM}
+             ${CMAKE_BINARY_DIR}/wine-capture-runs)
+    set_tests_properties(capture_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 endif()
 
