@@ -2,6 +2,7 @@
 //   ksreport-read REPORT...            readable summary of each report
 //   ksreport-read --json REPORT...     the same as JSON
 //   ksreport-read --diff OLD NEW       what changed between two reports
+//   ksreport-read --version            the version, the same as the report's
 // Exit status: 0 done (for --diff: no differences), 1 --diff found
 // differences, 2 bad usage or a file that is not a well-formed report
 // (the line and what was expected are named on stderr; nothing on stdout).
@@ -20,6 +21,7 @@
 #define KSR_ISATTY(fd) isatty(fd)
 #endif
 
+#include "ksreport_config.h"
 #include "reader/report_view.h"
 
 namespace {
@@ -41,7 +43,7 @@ bool Load(const std::string& path, ksr::ParsedReport* report) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: ksreport-read [--json] REPORT...\n       ksreport-read --diff OLD NEW\n");
+  std::fprintf(stderr, "usage: ksreport-read [--json] REPORT...\n       ksreport-read --diff OLD NEW\n       ksreport-read --version\n");
   return 2;
 }
 
@@ -56,6 +58,10 @@ int main(int argc, char** argv) {
   options.colour = options.colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
 #endif
   if (args.empty()) return Usage();
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("ksreport-read %s\n", KSREPORT_VERSION);
+    return 0;
+  }
   if (args[0] == "--diff") {
     if (args.size() != 3) return Usage();
     ksr::ParsedReport before, after;
