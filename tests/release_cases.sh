@@ -51,10 +51,11 @@ make_certificates() {  # DIR
     -out "$dir/signer.pem" -days 2 -extfile "$dir/signer.ext" 2>/dev/null
 }
 
-# An osslsigncode first in PATH that writes each command line to LOG.
+# An osslsigncode first in PATH that writes each command line, and the
+# environment it was given, to LOG.
 record_osslsigncode() {  # DIR LOG
   mkdir -p "$1"
-  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\nexec "%s" "$@"\n' "$2" "$(command -v osslsigncode)" >"$1/osslsigncode"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\nenv >>"%s"\nexec "%s" "$@"\n' "$2" "$2" "$(command -v osslsigncode)" >"$1/osslsigncode"
   chmod +x "$1/osslsigncode"
 }
 

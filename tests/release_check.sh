@@ -106,7 +106,7 @@ record_osslsigncode "$work/shim" "$work/osslsigncode-args"
   KSREPORT_SIGN_CAFILE=$work/certs/ca.pem ./scripts/release --test-release) >"$work/c.log" 2>&1
 check "signed test release, named as one" '[ -f "$zip_c" ] && grep -q "^signed$" "$work/c.log"'
 made "$zip_c" "$work/c.log"
-check "the password is on no command line and in no log" \
+check "the password is on no command line, in no log and in the environment of no program" \
   '! grep -rqF -- "$password" "$work/c.log" "$work/osslsigncode-args" "$c/build/release" && grep -q "^sign .*-readpass /dev/fd/" "$work/osslsigncode-args" && ! grep -q -- "-pass " "$work/osslsigncode-args"'
 unzip -q "$zip_c" -d "$work/pkg-c"
 check "README.txt of the test release says so first" \
