@@ -4,6 +4,7 @@
 //   ksreport-read --table [--json] REPORT...  one line per report, for triage
 //   ksreport-read --diff OLD NEW            what changed between two reports
 //   --strict (with any of them)             only the writer's exact output
+//   ksreport-read --version                 the version, the same as the reports'
 // Without --strict, what mail and editors did to a file is undone first and
 // named in a note on stderr, and a file may hold several reports, named
 // FILE#1, FILE#2, ...
@@ -27,6 +28,7 @@
 #define KSR_ISATTY(fd) isatty(fd)
 #endif
 
+#include "ksreport_config.h"
 #include "reader/report_intake.h"
 #include "reader/report_table.h"
 #include "reader/report_view.h"
@@ -47,7 +49,8 @@ int ReadUsage() {
   std::fprintf(stderr,
                "usage: ksreport-read [--strict] [--json] REPORT...\n"
                "       ksreport-read [--strict] --table [--json] REPORT...\n"
-               "       ksreport-read [--strict] --diff OLD NEW\n");
+               "       ksreport-read [--strict] --diff OLD NEW\n"
+               "       ksreport-read --version\n");
   return 2;
 }
 
@@ -165,6 +168,10 @@ int ReadMain(const ReadCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("ksreport-read %s\n", KSREPORT_VERSION);
+    return 0;
+  }
   ReadCommand command;
   if (!ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), &command)) return ReadUsage();
 #if defined(_WIN32)

@@ -1,0 +1,49 @@
+# What a release package is, for the scripts that make it and check it.
+# Sourced, not run.
+
+release_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Prints the shipped programs, one "FOLDER TARGET BUDGET [optional]" a line.
+ReleasePrograms() {
+  sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$release_dir/programs"
+}
+
+# The mingw-w64 prefix of a package folder's compilers.
+ReleaseToolPrefix() {
+  case "$1" in
+    x86) echo i686-w64-mingw32 ;;
+    x64) echo x86_64-w64-mingw32 ;;
+    *) return 1 ;;
+  esac
+}
+
+# The PE file format, as objdump names it, of a package folder's programs.
+ReleasePeFormat() {
+  case "$1" in
+    x86) echo pei-i386 ;;
+    x64) echo pei-x86-64 ;;
+    *) return 1 ;;
+  esac
+}
+
+# The package's file name; a test release says so in its name.
+ReleaseZipName() {  # VERSION TEST(0|1)
+  if [ "$2" = 1 ]; then echo "ksreport-$1-TEST-windows.zip"; else echo "ksreport-$1-windows.zip"; fi
+}
+
+# Succeeds when ADDRESS can go to customers: a plain address whose domain
+# is not one of those reserved for examples and tests, where no mail
+# arrives (the build's placeholder is one). Prints the reason otherwise.
+ReleaseAddressUsable() {
+  local address=$1 domain
+  if ! [[ $address =~ ^[A-Za-z0-9._%+-]+@[A-Za-z0-9-]+(\.[A-Za-z0-9-]+)+$ ]]; then
+    echo "\"$address\" is not a plain e-mail address (name@domain)"
+    return 1
+  fi
+  domain=${address##*@}; domain=${domain,,}
+  case ".$domain" in
+    *.invalid|*.test|*.example|*.localhost|*.example.com|*.example.net|*.example.org)
+      echo "\"$address\" is in a domain reserved for examples and tests: no mail reaches it"
+      return 1 ;;
+  esac
+}
