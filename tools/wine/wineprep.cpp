@@ -40,7 +40,10 @@ const Limit kWineCannotPlay[] = {
     {"path", "Wine builds the path itself; it keeps lengths of 58 to 261 characters"},
     {"renderAlias/captureAlias", "an alias is linked (1) or not (0)"},
     {"friendlyName", "only printable text with its NUL that fits 264 bytes"},
-    {"sizeQuery", "an answer above 64 MiB: the simulated heap refuses it, and Wine's server can't carry it"},
+    {"sizeQuery/unread", "an answer above 64 MiB: the simulated heap refuses it, and Wine's server can't carry it"},
+    {"error", "the fake driver fails an absent property with STATUS_NOT_FOUND only"},
+    {"dataQuery", "the fake driver answers a data query by the delivery rule only"},
+    {"friendlyNameError", "Wine's registry delivers a value or fails, not both"},
 };
 
 struct Prep {
@@ -100,17 +103,23 @@ struct Prep {
   }
 
   void Answer(uint32_t pin, uint32_t property, const SimAnswer& a) {
-    if (a.kind == SimAnswer::kAbsent) return;
-    if (a.sizeQuery.value_or(0) > kSimHeapLimit) {
-      Refuse("pin " + std::to_string(pin) + " property " + std::to_string(property) + ".sizeQuery", "sizeQuery");
+    const std::string where = "pin " + std::to_string(pin) + " property " + std::to_string(property);
+    if (a.kind == SimAnswer::kAbsent) {
+      if (a.error != ERROR_NOT_FOUND) Refuse(where + ".error", "error");
+      return;
     }
+    if (a.sizeQuery.value_or(0) > kSimHeapLimit) Refuse(where + ".sizeQuery", "sizeQuery");
+    if (a.unread.value_or(0) > kSimHeapLimit) Refuse(where + ".unread", "unread");
+    if (a.dataQuery) Refuse(where + ".dataQuery", "dataQuery");
     U32(pin);
     U32(property);
     U32(a.kind == SimAnswer::kPending ? 2 : 1);
     U32((a.sizeQuery ? 1u : 0u) | (a.reported ? 2u : 0u));
     U32(a.sizeQuery.value_or(0));
     U32(a.reported.value_or(0));
-    Counted(std::string(a.bytes.begin(), a.bytes.end()));
+    // Bytes a capture never saw are zeros, as the simulated driver gives them.
+    Counted(a.unread && *a.unread <= kSimHeapLimit ? std::string(*a.unread, '\0')
+                                                   : std::string(a.bytes.begin(), a.bytes.end()));
   }
 
   void DeviceString(const std::string& where, const std::string& name,
@@ -171,11 +180,15 @@ struct Prep {
     char tag[16];
     std::snprintf(tag, sizeof tag, "i%03u", static_cast<unsigned>(index));
     std::string ref = tag;
-    if (!i.path || i.path->size() > 261 || i.path->size() < head.size() + ref.size()) {
+    // Only the length of the path matters, also of one a capture saw
+    // refused for size.
+    size_t length = i.path ? i.path->size() : i.pathUnread.value_or(1) - 1;
+    if ((!i.path && !i.pathUnread) || length > 261 || length < head.size() + ref.size()) {
       Refuse(where + ".path", "path");
     } else {
-      ref += std::string(i.path->size() - head.size() - ref.size(), 'x');
+      ref += std::string(length - head.size() - ref.size(), 'x');
     }
+    if (i.friendlyNameError) Refuse(where + ".friendlyNameError", "friendlyNameError");
     std::optional<std::string> name;
     if (i.friendlyName) {
       std::string text;
