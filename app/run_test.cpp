@@ -75,10 +75,16 @@ TEST(RunReport, AFullStoreEndsThePinsButNotTheReport) {
     if (call.a != KSPROPERTY_PIN_CTYPES && call.b > highest) highest = call.b;
   }
   EXPECT_EQ(highest, static_cast<uint32_t>(listed - 1));
-  // No room is left for the next device's record: the walk ends as if the
-  // enumeration had, and the footer still follows (ReportBody checks it).
+  // No room is left for the next device's record and strings: the walk
+  // ends as if the enumeration had, and the footer still follows
+  // (ReportBody checks it). Whether the device's second interface still
+  // found room for its record and strings depends on the records' sizes
+  // (32- or 64-bit); if it did, no pin of it found room.
   EXPECT_EQ(CountOf(body, "Device Path: "), 1);
-  EXPECT_EQ(CountOf(body, "\n   +"), 1);
+  size_t second = body.find("\n   +", body.find("\n   +") + 1);
+  if (second != std::string::npos) {
+    EXPECT_EQ(body.substr(second), "\n   +Speakers\r\n    NumPins: 00000001\r\n");
+  }
   EXPECT_LE(ArenaTop(), ArenaStoreEnd());
   auto* first = reinterpret_cast<DeviceRecord*>(ArenaStoreStart());
   ASSERT_NE(first->FirstChild, nullptr);

@@ -43,7 +43,32 @@ if(MINGW)
   target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
 
-if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
+# Cross builds run their programs under their emulator: the x86_64 ones
+# under the host's Wine, the i686 ones under the private 32-bit Wine
+# (tools/wine/wine32-run), and only once that is installed (scripts/install-deps
+# --wine32); their tests then carry the label wine32.
+set(ksreport_emulated FALSE)
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ksreport_emulated TRUE)
+  else()
+    if(DEFINED ENV{KSREPORT_WINE32_DIR})
+      set(wine32_dir_default $ENV{KSREPORT_WINE32_DIR})
+    else()
+      set(wine32_dir_default ${CMAKE_SOURCE_DIR}/build/wine-i386)
+    endif()
+    set(KSREPORT_WINE32_DIR ${wine32_dir_default} CACHE PATH
+        "The private 32-bit Wine (tools/wine/wine32-install)")
+    if(EXISTS ${KSREPORT_WINE32_DIR}/root/.ready)
+      set(ksreport_emulated TRUE)
+    else()
+      message(STATUS "No private 32-bit Wine in ${KSREPORT_WINE32_DIR}: the i686 programs are only "
+                     "checked as files (scripts/install-deps --wine32, then configure again)")
+    endif()
+  endif()
+endif()
+
+if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
   add_test(NAME unit COMMAND ksreport_tests)
   add_test(NAME sim_runner COMMAND bash ${CMAKE_SOURCE_DIR}/tests/sim_runner_check.sh
            $<TARGET_FILE:ksreport-sim> ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/sim-out)
@@ -125,7 +150,7 @@ if(WIN32)
            $<TARGET_FILE:ksreport> ${CMAKE_OBJDUMP})
   add_test(NAME capture_exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh
            $<TARGET_FILE:ksreport-capture> ${CMAKE_OBJDUMP})
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(ksreport_emulated)
     add_test(NAME exe_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_exe_checks.sh
              $<TARGET_FILE:ksreport> ${CMAKE_BINARY_DIR}/wine-runs)
     set_tests_properties(exe_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
@@ -143,24 +168,37 @@ endif()
 # Under Wine, the real program plays every machine file: a fake
 # kernel-streaming driver answers from the machine and an app-local
 # setupapi.dll supplies the alias lookup Wine lacks. Test infrastructure,
-# never shipped; x86_64 only, since only 64-bit programs run here.
-if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMULATOR)
+# never shipped, built for the build's own architecture: the x86_64 one
+# against the host's Wine, the i686 one against the private 32-bit Wine.
+if(WIN32 AND MINGW AND ksreport_emulated)
   set(KSREPORT_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
       "Native build holding ksreport-sim and ksreport-wineprep")
-  set(WINE_SETUPAPI_DLL /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/setupapi.dll CACHE FILEPATH
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(wine_arch x64)
+    set(wine_setupapi_default /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/setupapi.dll)
+    # stdcall names are undecorated on x86_64 ...
+    set(driver_entry DriverEntry)
+    set(alias_symbol AliasLookup)
+  else()
+    set(wine_arch x86)
+    set(wine_setupapi_default ${KSREPORT_WINE32_DIR}/root/usr/lib/i386-linux-gnu/wine/i386-windows/setupapi.dll)
+    # ... and carry their argument bytes on i686.
+    set(driver_entry _DriverEntry@8)
+    set(alias_symbol AliasLookup@16)
+  endif()
+  set(WINE_SETUPAPI_DLL ${wine_setupapi_default} CACHE FILEPATH
       "Wine's own setupapi.dll, forwarded to by the test supplement")
   set(wine_dir ${CMAKE_BINARY_DIR}/wine)
-  get_filename_component(mingw_bin ${CMAKE_C_COMPILER} DIRECTORY)
   add_custom_command(OUTPUT ${wine_dir}/ksfake.sys
     COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
-    COMMAND ${CMAKE_C_COMPILER} -O1 -Wall -Wextra -Werror -I/usr/x86_64-w64-mingw32/include/ddk
-            -shared -nostdlib -nostartfiles -Wl,--subsystem,native -Wl,--entry,DriverEntry
+    COMMAND ${CMAKE_C_COMPILER} -O1 -Wall -Wextra -Werror -I${CMAKE_FIND_ROOT_PATH}/include/ddk
+            -shared -nostdlib -nostartfiles -Wl,--subsystem,native -Wl,--entry,${driver_entry}
             -o ${wine_dir}/ksfake.sys ${CMAKE_SOURCE_DIR}/tools/wine/ksfake.c -lntoskrnl -lhal -lgcc
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/wine/ksfake.c)
   add_custom_command(OUTPUT ${wine_dir}/setupapi.dll
     COMMAND ${CMAKE_COMMAND} -E make_directory ${wine_dir}
     COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/make_alias_def.sh ${CMAKE_OBJDUMP} ${WINE_SETUPAPI_DLL}
-            ${wine_dir}/setupapi.def
+            ${wine_dir}/setupapi.def ${alias_symbol}
     COMMAND ${CMAKE_C_COMPILER} -O1 -Wall -Wextra -Werror -shared -static-libgcc
             -o ${wine_dir}/setupapi.dll ${CMAKE_SOURCE_DIR}/tools/wine/alias_setupapi.c
             ${wine_dir}/setupapi.def -ladvapi32
@@ -172,6 +210,15 @@ if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMUL
     DEPENDS ${WINE_SETUPAPI_DLL})
   add_custom_target(wine_play_tools ALL
     DEPENDS ${wine_dir}/ksfake.sys ${wine_dir}/setupapi.dll ${wine_dir}/setupapi_wine.dll)
-  add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all
+  add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all --arch ${wine_arch}
            ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
+  # The capture program's round trip through the same prefixes; after the
+  # machines, whose prefix it shares.
+  add_test(NAME wine_captures COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-captures --arch ${wine_arch}
+           ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
+  set_tests_properties(wine_captures PROPERTIES DEPENDS wine_machines)
+  if(wine_arch STREQUAL x86)
+    set_tests_properties(unit sim_runner reader reader_intake exe_under_wine capture_under_wine
+                         wine_machines wine_captures PROPERTIES LABELS wine32)
+  endif()
 endif()

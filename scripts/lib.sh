@@ -9,7 +9,11 @@
 #   build_require DIR FLAVOUR FILE...   says what to build when a build lacks FILE
 #   wine64_loader, wine64_server        Wine's 64-bit programs
 #   wine_run_prefix           the prefix of scripts/wine-run
-#   wine_prefix_make PREFIX LOADER SERVER   makes a Wine prefix once
+#   wine_prefix_make PREFIX LOADER SERVER [REG]   makes a Wine prefix once
+#   wine32_dir, wine32_loader, wine32_server   the private 32-bit Wine
+#   wine32_env                the environment its programs need, and
+#                             wine32_sched, the command they run under
+#   wine32_prefix_make PREFIX  makes a trimmed 32-bit prefix once
 #   wine_play_builds WIN_BUILD FLAVOUR NATIVE_BUILD   what playing machines
 #                             under Wine needs of the builds
 # Paths come in as arguments, so a second prefix or another Wine (another
@@ -65,13 +69,14 @@ wine_quiet_overrides="mscoree,mshtml="
 # The prefix in which scripts/wine-run runs the Windows tests.
 wine_run_prefix=${KSREPORT_WINEPREFIX:-$ksr_root/build/wineprefix}
 
-# wine_prefix_make PREFIX LOADER SERVER: makes the prefix with LOADER's
-# wineboot unless it is ready (PREFIX/.ready). Runs that race for it wait on
-# PREFIX.lock; a prefix without the marker, left by an interrupted start, is
-# made again from nothing. Settings the caller exports (WINEARCH, WINESERVER)
-# reach wineboot. Returns 1 when Wine made no registry.
+# wine_prefix_make PREFIX LOADER SERVER [REG]: makes the prefix with
+# LOADER's wineboot unless it is ready (PREFIX/.ready), then imports the
+# registry file REG when given. Runs that race for it wait on PREFIX.lock;
+# a prefix without the marker, left by an interrupted start, is made again
+# from nothing. Settings the caller exports (WINEARCH, WINESERVER) reach
+# wineboot. Returns 1 when Wine made no registry or REG was not imported.
 wine_prefix_make() {
-  local prefix=$1 loader=$2 server=$3
+  local prefix=$1 loader=$2 server=$3 reg=${4:-}
   [ -f "$prefix/.ready" ] && return 0
   mkdir -p "$(dirname "$prefix")"
   (
@@ -83,6 +88,12 @@ wine_prefix_make() {
       timeout 120 "$loader" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX=$prefix "$server" -w || true
     [ -f "$prefix/system.reg" ] || { echo "Wine could not make the prefix $prefix" >&2; exit 1; }
+    if [ -n "$reg" ]; then
+      WINEPREFIX=$prefix WINEDEBUG=-all timeout 120 "$loader" reg import "$reg" >/dev/null 2>&1 ||
+        { echo "Wine could not import $reg into $prefix" >&2; exit 1; }
+      WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
+      WINEPREFIX=$prefix "$server" -w || true
+    fi
     touch "$prefix/.ready"
   ) 9>"$prefix.lock"
 }
@@ -93,4 +104,49 @@ wine_prefix_make() {
 wine_play_builds() {
   build_require "$3" native ksreport-sim ksreport-wineprep &&
     build_require "$1" "$2" ksreport.exe wine/ksfake.sys wine/setupapi.dll wine/setupapi_wine.dll
+}
+
+# The private 32-bit Wine (tools/wine/wine32-install makes it): Debian's
+# wine32:i386 unpacked under the build tree, its programs run by qemu-user,
+# served by the host's 64-bit wineserver of the same version.
+wine32_dir=${KSREPORT_WINE32_DIR:-$ksr_root/build/wine-i386}
+wine32_qemu=/usr/bin/qemu-i386-static
+# The preloaded fixes for qemu (tools/wine/qemu_*_fix.c), one library each.
+wine32_fixes=(ksr_mmap_fix.so ksr_trap_fix.so)
+wine32_loader=$ksr_root/tools/wine/wine32
+wine32_server=/usr/lib/wine/wineserver64
+# The prefix in which tools/wine/wine32-run runs the 32-bit tests.
+wine32_run_prefix=${KSREPORT_WINEPREFIX32:-$ksr_root/build/wineprefix32}
+
+# wine32_env: exports what the private 32-bit Wine needs (qemu's library
+# root and the guest's library path, the preloaded fixes, the host's
+# server, a 32-bit prefix) and sets wine32_sched; returns 1, saying how to
+# make it, when it is not there.
+wine32_env() {
+  local root=$wine32_dir/root fix preload=""
+  if [ ! -f "$root/.ready" ] || [ ! -x "$wine32_qemu" ]; then
+    echo "the private 32-bit Wine is not installed ($root): run scripts/install-deps --wine32" >&2
+    return 1
+  fi
+  export QEMU_LD_PREFIX=$root
+  # $LIB is left for the dynamic loader: the i386 fixes for the 32-bit
+  # processes, their 64-bit no-ops for the host programs Wine starts.
+  for fix in "${wine32_fixes[@]}"; do preload+="${preload:+:}$wine32_dir/fix/\$LIB/$fix"; done
+  export QEMU_SET_ENV="LD_LIBRARY_PATH=$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu,LD_PRELOAD=$preload"
+  export WINESERVER=$wine32_server WINEARCH=win32
+  # One core, real-time FIFO (tools/wine/wine32 says why); where that
+  # policy can't be had, one core alone.
+  if chrt -f 1 true 2>/dev/null; then
+    wine32_sched=(chrt -f 1 taskset -c 0)
+  else
+    wine32_sched=(taskset -c 0)
+  fi
+}
+
+# wine32_prefix_make PREFIX: a 32-bit prefix made once and trimmed for runs
+# under qemu (tools/wine/wine32-trim.reg: background services that crash
+# there are not started, no debugger is started on a crash).
+wine32_prefix_make() {
+  wine32_env || return 1
+  wine_prefix_make "$1" "$wine32_loader" "$wine32_server" "$ksr_root/tools/wine/wine32-trim.reg"
 }
