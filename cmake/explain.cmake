@@ -1,0 +1,23 @@
+# Explaining a run (explain/): the logic built a second time with its note
+# points (explain/explain_note.h), which say why the walk decided what it
+# did, and what turns those notes and the simulated platform's record of the
+# run into an explanation. ks_logic, which the shipped programs link, has
+# no note points: they expand to nothing there.
+
+add_library(ks_explain_notes STATIC explain/explain_notes.cpp)
+ksreport_warnings(ks_explain_notes)
+
+add_library(ks_logic_explain STATIC ${KSREPORT_LOGIC_SOURCES})
+ksreport_product(ks_logic_explain)
+target_compile_definitions(ks_logic_explain PRIVATE KSR_EXPLAIN)
+target_link_libraries(ks_logic_explain PUBLIC ks_layout ks_wintypes ks_explain_notes)
+
+# One report run over a simulated machine, with notes.
+add_library(ks_simrun_explain STATIC app/sim_run.cpp)
+ksreport_warnings(ks_simrun_explain)
+target_link_libraries(ks_simrun_explain PUBLIC ks_logic_explain ks_sim)
+
+# A program links either ks_logic or ks_logic_explain, never both (they
+# define the same routines). The runner takes the one with notes: its plain
+# runs write the same report and exit as they would without them.
+target_link_libraries(ksreport-sim PRIVATE ks_simrun_explain)
