@@ -17,7 +17,19 @@ add_library(ks_simrun_explain STATIC app/sim_run.cpp)
 ksreport_warnings(ks_simrun_explain)
 target_link_libraries(ks_simrun_explain PUBLIC ks_logic_explain ks_sim)
 
+# The tree of an explained run and its text and JSON views.
+add_library(ks_explain STATIC
+  explain/explain_tree.cpp
+  explain/explain_words.cpp
+  explain/explain_reasons.cpp
+  explain/explain_text.cpp
+  explain/explain_json.cpp
+  explain/explain_run.cpp)
+ksreport_warnings(ks_explain)
+target_include_directories(ks_explain SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(ks_explain PUBLIC ks_simrun_explain ks_reader)
+
 # A program links either ks_logic or ks_logic_explain, never both (they
 # define the same routines). The runner takes the one with notes: its plain
 # runs write the same report and exit as they would without them.
-target_link_libraries(ksreport-sim PRIVATE ks_simrun_explain)
+target_link_libraries(ksreport-sim PRIVATE ks_explain)

@@ -167,3 +167,19 @@ if(WIN32 AND MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_CROSSCOMPILING_EMUL
   add_test(NAME wine_machines COMMAND bash ${CMAKE_SOURCE_DIR}/tools/wine/play-all
            ${CMAKE_BINARY_DIR} ${KSREPORT_NATIVE_BUILD_DIR})
 endif()
+
+# Explaining runs: a test binary of its own, since it links the logic with
+# its note points (cmake/explain.cmake) and the one above the logic without.
+file(GLOB KSREPORT_EXPLAIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)
+add_executable(ksreport_explain_tests tests/test.cpp tests/json_schema.cpp tests/fuzz/machine_codec.cpp
+  ${KSREPORT_EXPLAIN_TEST_SOURCES})
+ksreport_warnings(ksreport_explain_tests)
+target_compile_definitions(ksreport_explain_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_include_directories(ksreport_explain_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(ksreport_explain_tests PRIVATE ks_explain gtest gtest_main)
+if(MINGW)
+  target_link_options(ksreport_explain_tests PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
+if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME explain COMMAND ksreport_explain_tests)
+endif()

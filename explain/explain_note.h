@@ -60,7 +60,8 @@ enum class Note : uint32_t {
   kPastAnswer,
   // The range choice: a pass begins (value: RangePassKind); a range is
   // looked at (value: its offset in the answer); why it was passed over
-  // (value: its offset); FormatSize 0 ends the pass (value: the offset);
+  // (value: its offset); its head lies past the answer, or its FormatSize
+  // is 0, and either ends the pass (value: the offset);
   // how a folded range changed the best one; the best range that resulted
   // (value: channels << 32 | bits, more: minimum rate << 32 | maximum rate).
   kRangePass,
@@ -69,6 +70,7 @@ enum class Note : uint32_t {
   kOtherSubtype,
   kOtherSpecifier,
   kFewBits,
+  kRangeHeadPast,
   kFormatSizeZero,
   kMergeReplaced,
   kMergeWidened,
@@ -93,18 +95,18 @@ enum RangePassKind : uint32_t { kPassPcm = 0, kPassWildcard = 1 };
 void ExplainNote(Note note, uint64_t value = 0, uint64_t more = 0);
 
 // Records the verdict of a gate and returns it.
-inline bool ExplainGate(Note note, bool passes) {
+inline bool ExplainNoteGate(Note note, bool passes) {
   ExplainNote(note, passes ? 1 : 0);
   return passes;
 }
 
 // Records the note when holds is true (Why) or false (WhyNot); returns holds.
-inline bool ExplainWhy(Note note, uint64_t value, bool holds) {
+inline bool ExplainNoteWhy(Note note, uint64_t value, bool holds) {
   if (holds) ExplainNote(note, value);
   return holds;
 }
 
-inline bool ExplainWhyNot(Note note, uint64_t value, bool holds) {
+inline bool ExplainNoteWhyNot(Note note, uint64_t value, bool holds) {
   if (!holds) ExplainNote(note, value);
   return holds;
 }
@@ -112,9 +114,9 @@ inline bool ExplainWhyNot(Note note, uint64_t value, bool holds) {
 #if defined(KSR_EXPLAIN)
 
 #define KSR_NOTE(...) ::ksr::ExplainNote(__VA_ARGS__)
-#define KSR_GATE(note, passes) ::ksr::ExplainGate((note), (passes))
-#define KSR_WHY(note, value, holds) ::ksr::ExplainWhy((note), (value), (holds))
-#define KSR_WHY_NOT(note, value, holds) ::ksr::ExplainWhyNot((note), (value), (holds))
+#define KSR_GATE(note, passes) ::ksr::ExplainNoteGate((note), (passes))
+#define KSR_WHY(note, value, holds) ::ksr::ExplainNoteWhy((note), (value), (holds))
+#define KSR_WHY_NOT(note, value, holds) ::ksr::ExplainNoteWhyNot((note), (value), (holds))
 
 #else
 

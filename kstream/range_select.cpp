@@ -46,7 +46,7 @@ void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
   uint64_t at = kKsItemsOffset;
   for (uint32_t i = 0; i < answer.Count; ++i) {
     KSR_NOTE(Note::kRangeAt, at);
-    if (!KsAnswerHas(answer.Length, at, kRangeHeadSize)) return;
+    if (KSR_WHY(Note::kRangeHeadPast, at, !KsAnswerHas(answer.Length, at, kRangeHeadSize))) return;
     if (RangeUsable(answer, at, pass)) MergeDataRange(best, answer.Data + at);
     uint32_t formatSize = WireLoadU32(answer.Data + at + kFormatSizeAt);
     // A range of size 0 would be looked at again for the rest of the count

@@ -140,6 +140,8 @@ SimPin SimDefaultPin();
 // A GUID given by its published name or as a literal
 // "6994AD04-93EF-11D0-A3CC-00A0C9223196" (either case).
 bool SimParseGuid(const std::string& text, GUID* out);
+// The published name of a GUID that SimParseGuid knows by name, or null.
+const char* SimGuidName(const GUID& guid);
 // A PCM range of the standard formats with minimum and maximum bits alike.
 SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
