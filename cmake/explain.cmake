@@ -33,3 +33,6 @@ target_link_libraries(ks_explain PUBLIC ks_simrun_explain ks_reader)
 # define the same routines). The runner takes the one with notes: its plain
 # runs write the same report and exit as they would without them.
 target_link_libraries(ksreport-sim PRIVATE ks_explain)
+
+# ksreport-read --explain FILE explains a machine file.
+target_link_libraries(ksreport-read PRIVATE ks_explain)

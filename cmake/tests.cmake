@@ -182,4 +182,10 @@ if(MINGW)
 endif()
 if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME explain COMMAND ksreport_explain_tests)
+  add_test(NAME explain_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/explain_check.sh
+           $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-read> ${CMAKE_SOURCE_DIR}
+           ${CMAKE_BINARY_DIR}/explain-out)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set_tests_properties(explain_cli PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
 endif()

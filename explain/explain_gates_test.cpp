@@ -43,7 +43,7 @@ struct GateCase {
 const GateCase kInterfaceCases[] = {
     {"flags 0", [](SimInterface* i, SimPin*) { i->flags = 0; }, "flags", "flags-unusable", "flags 0 not usable"},
     {"flags removed", [](SimInterface* i, SimPin*) { i->flags = SPINT_ACTIVE | SPINT_REMOVED; }, "flags",
-     "flags-unusable", "flags SPINT_ACTIVE | SPINT_REMOVED not usable"},
+     "flags-unusable", "flags SPINT_ACTIVE|SPINT_REMOVED not usable"},
     {"no path", [](SimInterface* i, SimPin*) { i->path.reset(); }, "detail", "no-path",
      "device path not delivered (1168 ERROR_NOT_FOUND)"},
     {"a path of 261 characters", [](SimInterface* i, SimPin*) { i->path = std::string(261, 'p'); }, "detail",

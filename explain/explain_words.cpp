@@ -131,10 +131,10 @@ std::string ExplainFlagsText(uint32_t flags) {
   uint32_t rest = flags;
   for (const Named& n : kFlags) {
     if ((flags & n.value) == 0) continue;
-    text += (text.empty() ? "" : " | ") + std::string(n.name);
+    text += (text.empty() ? "" : "|") + std::string(n.name);
     rest &= ~n.value;
   }
-  if (rest != 0) text += (text.empty() ? "" : " | ") + ExplainHex(rest);
+  if (rest != 0) text += (text.empty() ? "" : "|") + ExplainHex(rest);
   return text.empty() ? "0" : text;
 }
 

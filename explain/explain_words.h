@@ -24,7 +24,7 @@ std::string ExplainPropertyName(uint32_t property);
 std::string ExplainDevicePropertyName(uint32_t property);
 // "1168 ERROR_NOT_FOUND", or the number alone.
 std::string ExplainErrorText(uint32_t error);
-// "SPINT_ACTIVE | SPINT_REMOVED", "0" for none.
+// "SPINT_ACTIVE|SPINT_REMOVED", "0" for none.
 std::string ExplainFlagsText(uint32_t flags);
 // KSPIN_COMMUNICATION_..., and the same as a word ("bridge"); KSPIN_DATAFLOW_...
 std::string ExplainCommunicationName(uint32_t communication);
