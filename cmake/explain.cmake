@@ -36,3 +36,13 @@ target_link_libraries(ksreport-sim PRIVATE ks_explain)
 
 # ksreport-read --explain FILE explains a machine file.
 target_link_libraries(ksreport-read PRIVATE ks_explain)
+
+# Fuzzing the explanation of whole hostile machines (scripts/fuzz).
+if(KSREPORT_FUZZ)
+  add_executable(ksreport_explain_fuzz tests/fuzz/fuzz_explain.cpp tests/fuzz/machine_codec.cpp
+    tests/explain_listing.cpp)
+  ksreport_warnings(ksreport_explain_fuzz)
+  target_include_directories(ksreport_explain_fuzz SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
+  target_link_libraries(ksreport_explain_fuzz PRIVATE ks_explain)
+  target_link_options(ksreport_explain_fuzz PRIVATE -fsanitize=fuzzer)
+endif()

@@ -171,7 +171,7 @@ endif()
 # Explaining runs: a test binary of its own, since it links the logic with
 # its note points (cmake/explain.cmake) and the one above the logic without.
 file(GLOB KSREPORT_EXPLAIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)
-add_executable(ksreport_explain_tests tests/test.cpp tests/json_schema.cpp tests/fuzz/machine_codec.cpp
+add_executable(ksreport_explain_tests tests/test.cpp tests/json_schema.cpp tests/explain_listing.cpp tests/fuzz/machine_codec.cpp
   ${KSREPORT_EXPLAIN_TEST_SOURCES})
 ksreport_warnings(ksreport_explain_tests)
 target_compile_definitions(ksreport_explain_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

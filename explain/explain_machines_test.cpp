@@ -10,61 +10,14 @@
 
 #include "explain/explain_run.h"
 #include "explain/explain_view.h"
-#include "explain/explain_words.h"
 #include "machine_list.h"
-#include "report/layout.h"
 #include "tests/fuzz/machine_codec.h"
+#include "tests/explain_listing.h"
 #include "tests/json_schema.h"
 #include "tests/test.h"
 
 namespace ksr {
 namespace {
-
-std::string Hex8(uint32_t value) { return ExplainHex(value).substr(2); }
-
-// The report lines that say what was listed: a device block's cut line,
-// each Interface line (by its label alone), each Pin line and range lines.
-std::vector<std::string> ReportListing(const std::string& report) {
-  std::vector<std::string> listing;
-  size_t at = 0;
-  while (at < report.size()) {
-    size_t end = report.find("\r\n", at);
-    if (end == std::string::npos) end = report.size();
-    std::string line = report.substr(at, end - at);
-    at = end + 2;
-    if (line == kCutText) {
-      listing.push_back("device");
-    } else if (line.compare(0, 4, kInterfaceLabel) == 0) {
-      listing.push_back("interface");
-    } else if (line.compare(0, 12, kPinLabel) == 0 || line.compare(0, 13, "          Max") == 0 ||
-               line.compare(0, 13, "          Min") == 0) {
-      listing.push_back(line);
-    }
-  }
-  return listing;
-}
-
-// The same, as the explanation has it.
-std::vector<std::string> ExplainListing(const ExplainTree& tree) {
-  std::vector<std::string> listing;
-  for (const ExplainDevice& device : tree.devices) {
-    listing.push_back("device");
-    for (const ExplainInterface& iface : device.interfaces) {
-      if (!iface.listed) continue;
-      listing.push_back("interface");
-      for (const ExplainPin& pin : iface.pins) {
-        if (!pin.listed) continue;
-        listing.push_back(kPinLabel + Hex8(pin.id) + kDataflowLabel + Hex8(pin.dataflow));
-        if (!pin.best || pin.best->MaxChannels == 0) continue;
-        listing.push_back(std::string(kMaxChannelsLabel) + Hex8(pin.best->MaxChannels));
-        listing.push_back(std::string(kMaxBitsLabel) + Hex8(pin.best->MaxBits));
-        listing.push_back(std::string(kMinSampleRateLabel) + Hex8(pin.best->MinSampleRate));
-        listing.push_back(std::string(kMaxSampleRateLabel) + Hex8(pin.best->MaxSampleRate));
-      }
-    }
-  }
-  return listing;
-}
 
 const nlohmann::json& Schema() {
   static const nlohmann::json schema = [] {

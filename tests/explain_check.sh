@@ -35,6 +35,17 @@ check "the typical machine: a pin stopped for its reason" \
 check "the typical machine: a range passed over for its reason" \
   'grep -q "^          passed over: fewer than 16 bits$" "$out/typical.lf"'
 
+# The README's example is the real output: each of its blocks stands in it.
+(cd "$src" && run_read --explain examples/typical-machine.json) >"$out/typical.read" 2>/dev/null
+check "the README's --explain example is what ksreport-read prints" \
+  'python3 - "$src/README.md" "$out/typical.read" <<"PY"
+import re, sys
+readme, output = open(sys.argv[1]).read(), open(sys.argv[2], newline="").read().replace("\r\n", "\n")
+section = readme.split("### Why a device, interface or pin is missing")[1].split("\n### ")[0]
+blocks = re.findall(r"```\n(.*?)```", section, re.S)
+assert len(blocks) == 3 and all(block in output for block in blocks)
+PY'
+
 echo '{"devices": [{"interfacez": []}]}' > "$out/bad.json"
 for tool in sim read; do
   "run_$tool" --explain "$out/bad.json" >"$out/bad.$tool.out" 2>"$out/bad.$tool.err"; rc=$?
