@@ -181,20 +181,17 @@ Json Device(const ExplainDevice& device) {
 }  // namespace
 
 std::string ExplainJson(const std::string& name, const ExplainTree& tree) {
-  size_t interfaces = 0, pins = 0;
+  ExplainCounts counts = ExplainCount(tree);
   Json devices = Json::array();
-  for (const ExplainDevice& device : tree.devices) {
-    devices.push_back(Device(device));
-    for (const ExplainInterface& iface : device.interfaces) {
-      interfaces += iface.listed;
-      for (const ExplainPin& pin : iface.pins) pins += pin.listed;
-    }
-  }
+  for (const ExplainDevice& device : tree.devices) devices.push_back(Device(device));
   Json out{{"format", "ksreport-explain/1"},
            {"machine", ReportTextUtf8(name)},
            {"summary", Json{{"devices", tree.devices.size()},
-                            {"interfacesListed", interfaces},
-                            {"pinsListed", pins},
+                            {"interfacesListed", counts.interfacesListed},
+                            {"pinsListed", counts.pinsListed},
+                            {"devicesKept", counts.devicesKept},
+                            {"interfacesKept", counts.interfacesKept},
+                            {"pinsKept", counts.pinsKept},
                             {"storeExhausted", tree.storeExhausted},
                             {"misuse", tree.misuse.size()}}},
            {"deviceSet", Json{{"made", tree.deviceSet}, {"error", OrNull(!tree.deviceSet, tree.deviceSetError)}}},

@@ -230,17 +230,11 @@ size_t ExplainColumns(const std::string& line) {
 
 std::string ExplainText(const std::string& name, const ExplainTree& tree, bool colour) {
   TextOut out(colour);
-  size_t interfaces = 0, pins = 0;
-  for (const ExplainDevice& d : tree.devices) {
-    for (const ExplainInterface& i : d.interfaces) {
-      interfaces += i.listed;
-      for (const ExplainPin& p : i.pins) pins += p.listed;
-    }
-  }
+  ExplainCounts counts = ExplainCount(tree);
   out.Line(0, "", 0, "Explanation of " + name, Style::kHead);
   out.Line(0, "", 0,
-           std::to_string(tree.devices.size()) + " device(s) walked, " + std::to_string(interfaces) +
-               " interface(s) and " + std::to_string(pins) + " pin(s) listed; the store " +
+           std::to_string(tree.devices.size()) + " device(s) walked, " + std::to_string(counts.interfacesListed) +
+               " interface(s) and " + std::to_string(counts.pinsListed) + " pin(s) listed; the store " +
                (tree.storeExhausted ? "ran out" : "held") + "; " +
                (tree.misuse.empty() ? "no misuse" : std::to_string(tree.misuse.size()) + " misuse(s)"));
   out.Line(0, "", 0, "");
@@ -256,6 +250,10 @@ std::string ExplainText(const std::string& name, const ExplainTree& tree, bool c
     out.Line(0, "", 0, "No device at index " + std::to_string(tree.devicesEnd->a) + " (" +
                            ExplainErrorText(tree.devicesEnd->error) + "): the devices end");
   }
+  out.Line(0, "", 0,
+           "Record tree: " + std::to_string(counts.devicesKept) + " device(s), " +
+               std::to_string(counts.interfacesKept) + " interface(s) and " + std::to_string(counts.pinsKept) +
+               " pin(s) kept; every other record released");
   for (const std::string& misuse : tree.misuse) out.Line(0, "misuse:", 8, misuse, Style::kBad);
   return out.out;
 }

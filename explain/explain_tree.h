@@ -128,6 +128,13 @@ struct ExplainTree {
   uint32_t strayNotes = 0;         // notes that found no item: a fault of the explanation
 };
 
+// What a tree lists and what stayed in the record tree, counted.
+struct ExplainCounts {
+  size_t interfacesListed = 0, pinsListed = 0;
+  size_t devicesKept = 0, interfacesKept = 0, pinsKept = 0;
+};
+ExplainCounts ExplainCount(const ExplainTree& tree);
+
 // Builds the tree from a run's calls and notes.
 ExplainTree ExplainBuildTree(const std::vector<SimCall>& calls, const std::vector<ExplainNoteEntry>& notes);
 

@@ -32,7 +32,7 @@
 #define KSR_ISATTY(fd) isatty(fd)
 #endif
 
-#include "explain/explain_run.h"
+#include "explain/explain_command.h"
 #include "reader/report_intake.h"
 #include "reader/report_table.h"
 #include "reader/report_view.h"
