@@ -3,12 +3,42 @@
 // machine (named on stderr; nothing run, no report), 3 the machine is a
 // capture that was cut: the run is clean, but its report need not be the
 // captured machine's (the reasons on stderr).
+//
+// ksreport-sim --explain [--json] MACHINE.json: plays it the same way, in
+// memory, and prints why each device, interface, pin and data range was
+// listed or left out (explain/); the same exit status.
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "app/sim_command_line.h"
 #include "app/sim_run.h"
+#include "explain/explain_run.h"
+
+namespace {
+
+int ExplainMain(int argc, char** argv) {
+  bool json = argc == 4 && std::string(argv[2]) == "--json";
+  if (argc != 3 && !json) {
+    std::fprintf(stderr, "usage: ksreport-sim MACHINE.json OUTDIR\n       ksreport-sim --explain [--json] MACHINE.json\n");
+    return 2;
+  }
+  const char* path = argv[argc - 1];
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "ksreport-sim: %s: cannot be read\n", path);
+    return 2;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ExplainColourWanted());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "--explain") return ExplainMain(argc, argv);
   ksr::SimMachine machine;
   if (!ksr::SimCommandLine(argc, argv, "ksreport-sim", &machine)) return 2;
   ksr::SimRunResult result = ksr::SimRunReport(machine, argv[2], true);

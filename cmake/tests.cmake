@@ -222,3 +222,25 @@ if(WIN32 AND MINGW AND ksreport_emulated)
                          wine_machines wine_captures PROPERTIES LABELS wine32)
   endif()
 endif()
+
+# Explaining runs: a test binary of its own, since it links the logic with
+# its note points (cmake/explain.cmake) and the one above the logic without.
+file(GLOB KSREPORT_EXPLAIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)
+add_executable(ksreport_explain_tests tests/test.cpp tests/json_schema.cpp tests/explain_listing.cpp tests/fuzz/machine_codec.cpp
+  ${KSREPORT_EXPLAIN_TEST_SOURCES})
+ksreport_warnings(ksreport_explain_tests)
+target_compile_definitions(ksreport_explain_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_include_directories(ksreport_explain_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
+target_link_libraries(ksreport_explain_tests PRIVATE ks_explain gtest gtest_main)
+if(MINGW)
+  target_link_options(ksreport_explain_tests PRIVATE -static -static-libgcc -static-libstdc++)
+endif()
+if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME explain COMMAND ksreport_explain_tests)
+  add_test(NAME explain_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/explain_check.sh
+           $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-read> ${CMAKE_SOURCE_DIR}
+           ${CMAKE_BINARY_DIR}/explain-out)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set_tests_properties(explain_cli PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
+endif()

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "discovery/discovery.h"
+#include "explain/explain_note.h"
 #include "kstream/kstream.h"
 #include "platform/platform.h"
 #include "report/layout.h"
@@ -59,9 +60,11 @@ LONG RegistryReadString(HKEY key, const char* valueName, char* buffer) {
 
 bool AliasUsable(InterfaceRecord* record, const GUID& aliasClass) {
   record->AliasData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
-  return SetupDiGetDeviceInterfaceAlias(gDeviceInfoSet, &record->InterfaceData, &aliasClass,
-                                        &record->AliasData) &&
-         InterfaceFlagsUsable(record->AliasData.Flags);
+  return KSR_GATE(GuidEqual(aliasClass, KSCATEGORY_RENDER) ? Note::kInterfaceRenderAlias
+                                                           : Note::kInterfaceCaptureAlias,
+                  SetupDiGetDeviceInterfaceAlias(gDeviceInfoSet, &record->InterfaceData, &aliasClass,
+                                                 &record->AliasData) &&
+                      InterfaceFlagsUsable(record->AliasData.Flags));
 }
 
 void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
@@ -81,13 +84,13 @@ void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
 // The gates, the Interface line and the pins of one enumerated interface.
 // Every path out leaves the filter and the key closed.
 void InspectInterface(InterfaceRecord* record) {
-  if (!InterfaceFlagsUsable(record->InterfaceData.Flags)) return;
-  if (!ReadDetailBlock(record)) return;
+  if (!KSR_GATE(Note::kInterfaceFlags, InterfaceFlagsUsable(record->InterfaceData.Flags))) return;
+  if (!KSR_GATE(Note::kInterfaceDetail, ReadDetailBlock(record))) return;
   if (!AliasUsable(record, KSCATEGORY_RENDER) && !AliasUsable(record, KSCATEGORY_CAPTURE)) return;
   InterfaceOpen(record);
-  if (record->DeviceHandle == INVALID_HANDLE_VALUE) return;
+  if (!KSR_GATE(Note::kInterfaceOpen, record->DeviceHandle != INVALID_HANDLE_VALUE)) return;
   HKEY key = SetupDiOpenDeviceInterfaceRegKey(gDeviceInfoSet, &record->InterfaceData, 0, KEY_READ);
-  if (key == INVALID_HANDLE_VALUE) {
+  if (!KSR_GATE(Note::kInterfaceKey, key != INVALID_HANDLE_VALUE)) {
     InterfaceClose(record);
     return;
   }
@@ -106,7 +109,7 @@ void InterfaceWalk() {
     InterfaceRecord* record = InterfaceRecordNew();
     // An exhausted store ends this device's interfaces as if the
     // enumeration had ended there.
-    if (record == nullptr) return;
+    if (KSR_WHY(Note::kStoreExhausted, kInterfaceRecordSize, record == nullptr)) return;
     // 28 bytes on 32-bit Windows, 32 on 64-bit: the platform refuses others.
     record->InterfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
     if (!SetupDiEnumDeviceInterfaces(gDeviceInfoSet, &device->DeviceInfoData, &KSCATEGORY_AUDIO,
@@ -114,7 +117,7 @@ void InterfaceWalk() {
       break;
     }
     gWalk.CurrentPin = nullptr;
-    if (!ArenaHasRoom(kInterfaceStringsRoom)) break;
+    if (KSR_WHY(Note::kStoreExhausted, kInterfaceStringsRoom, !ArenaHasRoom(kInterfaceStringsRoom))) break;
     InspectInterface(record);
     InterfaceRecordPrune();
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "explain/explain_note.h"
 #include "platform/wintypes.h"
 
 namespace ksr {
@@ -11,7 +12,7 @@ namespace ksr {
 // True when length bytes at offset lie within limit. 64-bit offsets, so a
 // walk driven by a driver's numbers can't wrap.
 inline bool KsAnswerHas(uint32_t limit, uint64_t offset, uint64_t length) {
-  return offset <= limit && length <= limit - offset;
+  return KSR_WHY_NOT(Note::kPastAnswer, offset + length, offset <= limit && length <= limit - offset);
 }
 
 // The number at offset, when its 4 bytes lie within limit.

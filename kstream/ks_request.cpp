@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "explain/explain_note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/kstream.h"
 #include "platform/platform.h"
@@ -18,7 +19,7 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Without an event there is no way to learn when the request ends, so it
   // is not sent.
-  if (event == nullptr) return 0;
+  if (KSR_WHY(Note::kNoEvent, 0, event == nullptr)) return 0;
   DWORD count = 0;
   OVERLAPPED overlapped;
   std::memset(&overlapped, 0, sizeof overlapped);
@@ -33,6 +34,7 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
     // The request is still running: it may yet write the output and the
     // OVERLAPPED, and it would deliver its count there, not in `count`. End
     // it before they go out of reach; its answer is not used.
+    KSR_NOTE(Note::kPending);
     CancelIoEx(handle, &overlapped);
     WaitForSingleObject(event, INFINITE);
     count = 0;
@@ -40,6 +42,7 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
   // Any other failure has ended already. A refusal for size
   // (ERROR_MORE_DATA) is a warning completion: it signals the event, and its
   // count is in `count`. An error does not signal it, so it is never waited on.
+  KSR_NOTE(Note::kRequestCount, count);
   CloseHandle(event);
   return count;
 }
@@ -57,16 +60,17 @@ uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, vo
 
 bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer) {
   uint32_t size = KsPinPropertyGet(handle, pinId, propertyId, nullptr, 0);
-  if (size == 0) return false;
+  if (KSR_WHY(Note::kNoSize, 0, size == 0)) return false;
   // Zero-filled: a driver may report more bytes than it wrote.
   auto* buffer = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
-  if (buffer == nullptr) return false;
+  if (KSR_WHY(Note::kNoBuffer, size, buffer == nullptr)) return false;
   uint32_t delivered = KsPinPropertyGet(handle, pinId, propertyId, buffer, size);
   // The count may name more than the buffer holds (the answer grew after the
   // size query, or the driver over-reports): only the buffer is read.
   uint32_t limit = delivered < size ? delivered : size;
   uint32_t count = 0;
-  if (delivered == 0 || !KsAnswerReadU32(buffer, limit, 4, &count) || count == 0) {
+  if (KSR_WHY(Note::kNothingDelivered, 0, delivered == 0) || !KsAnswerReadU32(buffer, limit, 4, &count) ||
+      KSR_WHY(Note::kCountZero, 0, count == 0)) {
     HeapFree(GetProcessHeap(), 0, buffer);
     return false;
   }

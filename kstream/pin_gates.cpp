@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "explain/explain_note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/kstream.h"
 #include "report/layout.h"
@@ -13,7 +14,8 @@ constexpr uint32_t kIdentifierSize = 24;  // KSIDENTIFIER: Set, Id, Flags
 // A 4-byte property: true with its value when exactly 4 bytes came back.
 bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t* value) {
   uint8_t answer[4] = {0, 0, 0, 0};
-  if (KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer) {
+  if (KSR_WHY(Note::kAnswerLength, sizeof answer,
+              KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer)) {
     return false;
   }
   *value = WireLoadU32(answer);
@@ -23,7 +25,8 @@ bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t
 // KSPIN_CINSTANCES preset to PossibleCount 1, CurrentCount 0.
 bool GetInstances(HANDLE handle, uint32_t pinId, uint32_t propertyId) {
   uint8_t answer[8] = {1, 0, 0, 0, 0, 0, 0, 0};
-  return KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) == sizeof answer;
+  return KSR_WHY_NOT(Note::kAnswerLength, sizeof answer,
+                     KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) == sizeof answer);
 }
 
 }  // namespace
@@ -50,6 +53,7 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
       break;
     }
   }
+  KSR_NOTE(Note::kListMatch, found);
   KsAnswerFree(&answer);
   return found;
 }
@@ -57,20 +61,26 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
 bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow) {
   uint32_t pinId = pin->PinId;
   uint32_t communication = 0;
+  KSR_NOTE(Note::kPinGate, kGateCommunication);
   if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_COMMUNICATION, &communication) ||
-      (communication & 1) == 0) {
+      KSR_WHY(Note::kNoConnection, communication, (communication & 1) == 0)) {
     return false;
   }
+  KSR_NOTE(Note::kPinGate, kGateInstances);
   if (!KsPinInstanceProbe(deviceHandle, pinId)) return false;
+  KSR_NOTE(Note::kPinGate, kGateInterfaces);
   if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_INTERFACES,
                            KSINTERFACESETID_Standard)) {
     return false;
   }
+  KSR_NOTE(Note::kPinGate, kGateMediums);
   if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_MEDIUMS, KSMEDIUMSETID_Standard)) {
     return false;
   }
+  KSR_NOTE(Note::kPinGate, kGateDataflow);
   uint32_t flow = 0;
-  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_DATAFLOW, &flow) || (flow & 3) == 0) {
+  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_DATAFLOW, &flow) ||
+      KSR_WHY(Note::kNoDataflow, flow, (flow & 3) == 0)) {
     return false;
   }
   *dataflow = flow;
@@ -80,15 +90,18 @@ bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow) {
 void KsInspectPins(HANDLE deviceHandle, InterfaceRecord* record) {
   uint32_t pinCount = 0;
   if (!GetU32Property(deviceHandle, 0, KSPROPERTY_PIN_CTYPES, &pinCount)) return;
+  KSR_NOTE(Note::kPinCount, pinCount);
   ReportNumPinsLine(pinCount);
   record->PinCount = pinCount;
   for (uint32_t pinId = 0; pinId < record->PinCount; ++pinId) {
     PinRecord* pin = PinRecordNew();
     // An exhausted store ends the pins as if the count had ended there.
-    if (pin == nullptr) break;
+    if (KSR_WHY(Note::kStoreExhausted, kPinRecordSize, pin == nullptr)) break;
     pin->PinId = pinId;
+    KSR_NOTE(Note::kPinBegin, pinId);
     uint32_t dataflow = 0;
     if (KsPinQualify(deviceHandle, pin, &dataflow)) {
+      KSR_NOTE(Note::kPinListed, dataflow);
       ReportPinLine(pinId, dataflow);
       KsPinSelectRange(deviceHandle, pin);
     }

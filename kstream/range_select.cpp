@@ -1,3 +1,4 @@
+#include "explain/explain_note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/kstream.h"
 #include "report/layout.h"
@@ -23,27 +24,34 @@ enum class RangePass { kPcm, kWildcard };
 // the answer is passed over.
 bool RangeUsable(const KsAnswer& answer, uint64_t at, RangePass pass) {
   if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kMajorFormatAt, KSDATAFORMAT_TYPE_AUDIO)) {
+    KSR_NOTE(Note::kNotAudio, at);
     return false;
   }
   const GUID& sub = pass == RangePass::kPcm ? KSDATAFORMAT_SUBTYPE_PCM : KSDATAFORMAT_SUBTYPE_WILDCARD;
-  if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) return false;
+  if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) {
+    KSR_NOTE(Note::kOtherSubtype, at);
+    return false;
+  }
   if (pass == RangePass::kPcm &&
       !KsAnswerMatchGuid(answer.Data, answer.Length, at + kSpecifierAt, KSDATAFORMAT_SPECIFIER_WAVEFORMATEX)) {
+    KSR_NOTE(Note::kOtherSpecifier, at);
     return false;
   }
   if (!KsAnswerHas(answer.Length, at, kDataRangeAudioSize)) return false;
-  return WireLoadU32(answer.Data + at + kMaxBitsAt) >= 16;
+  return KSR_WHY_NOT(Note::kFewBits, at, WireLoadU32(answer.Data + at + kMaxBitsAt) >= 16);
 }
 
 void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
+  KSR_NOTE(Note::kRangePass, pass == RangePass::kPcm ? kPassPcm : kPassWildcard);
   uint64_t at = kKsItemsOffset;
   for (uint32_t i = 0; i < answer.Count; ++i) {
-    if (!KsAnswerHas(answer.Length, at, kRangeHeadSize)) return;
+    KSR_NOTE(Note::kRangeAt, at);
+    if (KSR_WHY(Note::kRangeHeadPast, at, !KsAnswerHas(answer.Length, at, kRangeHeadSize))) return;
     if (RangeUsable(answer, at, pass)) MergeDataRange(best, answer.Data + at);
     uint32_t formatSize = WireLoadU32(answer.Data + at + kFormatSizeAt);
     // A range of size 0 would be looked at again for the rest of the count
     // with the same result; one look is all it gives.
-    if (formatSize == 0) return;
+    if (KSR_WHY(Note::kFormatSizeZero, at, formatSize == 0)) return;
     at += formatSize;
   }
 }
@@ -61,9 +69,13 @@ void MergeDataRange(PcmRange* best, const uint8_t* range) {
     best->MaxBits = bits;
     best->MinSampleRate = minRate;
     best->MaxSampleRate = maxRate;
+    KSR_NOTE(Note::kMergeReplaced);
   } else if (channels == best->MaxChannels && bits == best->MaxBits) {
+    KSR_NOTE(Note::kMergeWidened);
     if (minRate < best->MinSampleRate) best->MinSampleRate = minRate;
     if (maxRate > best->MaxSampleRate) best->MaxSampleRate = maxRate;
+  } else {
+    KSR_NOTE(Note::kMergeSmaller);
   }
 }
 
@@ -76,6 +88,8 @@ void KsPinSelectRange(HANDLE deviceHandle, PinRecord* pin) {
     if (best->MaxChannels == 0) FoldRanges(answer, best, RangePass::kWildcard);
     KsAnswerFree(&answer);
   }
+  KSR_NOTE(Note::kBestRange, static_cast<uint64_t>(best->MaxChannels) << 32 | best->MaxBits,
+           static_cast<uint64_t>(best->MinSampleRate) << 32 | best->MaxSampleRate);
   if (best->MaxChannels == 0) return;
   ReportMaxChannelsLine(best->MaxChannels);
   ReportMaxBitsLine(best->MaxBits);

@@ -5,12 +5,17 @@
 //   ksreport-read --diff OLD NEW            what changed between two reports
 //   --strict (with any of them)             only the writer's exact output
 //   ksreport-read --version                 the version, the same as the reports'
+//   ksreport-read --explain [--json] FILE   a machine file (a capture, or one
+//                                           written by hand): why each device,
+//                                           interface and pin was listed or not;
+//                                           a report: its summary, as without it
 // Without --strict, what mail and editors did to a file is undone first and
 // named in a note on stderr, and a file may hold several reports, named
 // FILE#1, FILE#2, ...
 // Exit status: 0 done (for --diff: no differences), 1 --diff found
 // differences, 2 bad usage or a file without a well-formed report (the line
-// and what was expected are named on stderr; nothing on stdout).
+// and what was expected are named on stderr; nothing on stdout), or, with
+// --explain, a machine file that can't be read (the key named on stderr).
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -29,6 +34,7 @@
 #endif
 
 #include "ksreport_config.h"
+#include "explain/explain_command.h"
 #include "reader/report_intake.h"
 #include "reader/report_table.h"
 #include "reader/report_view.h"
@@ -40,6 +46,7 @@ struct ReadCommand {
   bool table = false;
   bool diff = false;
   bool strict = false;
+  bool explain = false;
   std::vector<std::string> files;
 };
 
@@ -50,6 +57,7 @@ int ReadUsage() {
                "usage: ksreport-read [--strict] [--json] REPORT...\n"
                "       ksreport-read [--strict] --table [--json] REPORT...\n"
                "       ksreport-read [--strict] --diff OLD NEW\n"
+               "       ksreport-read --explain [--json] FILE\n"
                "       ksreport-read --version\n");
   return 2;
 }
@@ -66,6 +74,8 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
       command->diff = true;
     } else if (args[i] == "--strict") {
       command->strict = true;
+    } else if (args[i] == "--explain") {
+      command->explain = true;
     } else {
       return false;
     }
@@ -74,7 +84,8 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
   for (const std::string& file : command->files) {
     if (file.size() > 1 && file[0] == '-') return false;
   }
-  if (command->diff) return !command->json && !command->table && command->files.size() == 2;
+  if (command->diff) return !command->json && !command->table && !command->explain && command->files.size() == 2;
+  if (command->explain) return !command->table && command->files.size() == 1;
   return !command->files.empty();
 }
 
@@ -92,6 +103,10 @@ bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
   std::string error;
   if (!ksr::ReportRead(bytes.str(), strict, &reports, &error)) {
     std::fprintf(stderr, "ksreport-read: %s: %s\n", path.c_str(), error.c_str());
+    if (ksr::ExplainLooksLikeMachine(bytes.str())) {
+      std::fprintf(stderr, "ksreport-read: %s looks like a machine file: ksreport-read --explain %s\n",
+                   path.c_str(), path.c_str());
+    }
     return false;
   }
   for (size_t i = 0; i < reports.size(); ++i) {
@@ -153,6 +168,23 @@ int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
   return diff.empty() ? 0 : 1;
 }
 
+// A machine file is explained; a report is read as without --explain.
+int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
+  const std::string& path = command.files[0];
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "ksreport-read: %s: cannot be read\n", path.c_str());
+    return 2;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!ksr::ExplainLooksLikeMachine(bytes.str())) return ReadReports(command, options);
+  // Misuse and a cut capture are part of what is explained, not a failure
+  // of the reading.
+  int status = ksr::ExplainCommand("ksreport-read", path, bytes.str(), command.json, options.colour);
+  return status == 2 ? 2 : 0;
+}
+
 int ReadMain(const ReadCommand& command) {
   ksr::ReadOptions options;
   // Colour only on a terminal, and on Windows only where one says it takes it.
@@ -160,6 +192,7 @@ int ReadMain(const ReadCommand& command) {
 #if defined(_WIN32)
   options.colour = options.colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
 #endif
+  if (command.explain) return ReadExplain(command, options);
   if (command.diff) return ReadDiff(command, options);
   if (command.table) return ReadTable(command);
   return ReadReports(command, options);

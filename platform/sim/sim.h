@@ -140,18 +140,34 @@ SimPin SimDefaultPin();
 // A GUID given by its published name or as a literal
 // "6994AD04-93EF-11D0-A3CC-00A0C9223196" (either case).
 bool SimParseGuid(const std::string& text, GUID* out);
+// The published name of a GUID that SimParseGuid knows by name, or null.
+const char* SimGuidName(const GUID& guid);
 // A PCM range of the standard formats with minimum and maximum bits alike.
 SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate);
 
-// One platform call as the machine saw it.
+// One platform call as the machine saw it, and what it gave back.
 struct SimCall {
   std::string op;
   uintptr_t handle = 0;
-  uint32_t a = 0;  // DeviceIoControl: property id; enumerations: index
-  uint32_t b = 0;  // DeviceIoControl: pin id
+  uint32_t a = 0;  // DeviceIoControl: property id; enumerations: index; property reads: property
+  uint32_t b = 0;  // DeviceIoControl: pin id; property reads: the buffer's size
   uint32_t c = 0;  // DeviceIoControl: input length
   uint32_t d = 0;  // DeviceIoControl: output length
+  // The answer, for those who explain a run. failed: the call reported
+  // failure, leaving error (the registry's status, for RegQueryValueExA).
+  // value: the byte count in the caller's count after DeviceIoControl, the
+  // size named by a property or registry read, the Flags of an enumerated
+  // interface or alias, the DevInst of an enumerated device, the result of
+  // WaitForSingleObject, the size asked of HeapAlloc. in: the alias class
+  // asked. out: what the caller's buffer held afterwards, as far as the
+  // caller may read it (DeviceIoControl: up to the count; property and
+  // detail reads: the value or path delivered; RegQueryValueExA: the buffer).
+  bool failed = false;
+  uint32_t error = 0;
+  uint32_t value = 0;
+  SimBytes in;
+  SimBytes out;
 };
 
 struct SimHeapStats {

@@ -130,21 +130,38 @@ SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t ma
   return pin;
 }
 
+namespace {
+
+// The published GUIDs that machine files may name; where two names share a
+// value, the first is the one shown.
+const struct {
+  const char* name;
+  GUID value;
+} kGuidNames[] = {
+    {"KSDATAFORMAT_TYPE_AUDIO", KSDATAFORMAT_TYPE_AUDIO},
+    {"KSDATAFORMAT_SUBTYPE_PCM", KSDATAFORMAT_SUBTYPE_PCM},
+    {"KSDATAFORMAT_SUBTYPE_WILDCARD", KSDATAFORMAT_SUBTYPE_WILDCARD},
+    {"GUID_NULL", GUID_NULL},
+    {"KSDATAFORMAT_SPECIFIER_WAVEFORMATEX", KSDATAFORMAT_SPECIFIER_WAVEFORMATEX},
+    {"KSINTERFACESETID_Standard", KSINTERFACESETID_Standard},
+    {"KSMEDIUMSETID_Standard", KSMEDIUMSETID_Standard},
+    {"KSPROPSETID_Pin", KSPROPSETID_Pin},
+    {"KSCATEGORY_AUDIO", KSCATEGORY_AUDIO},
+    {"KSCATEGORY_RENDER", KSCATEGORY_RENDER},
+    {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE},
+};
+
+}  // namespace
+
+const char* SimGuidName(const GUID& guid) {
+  for (const auto& n : kGuidNames) {
+    if (GuidEqual(n.value, guid)) return n.name;
+  }
+  return nullptr;
+}
+
 bool SimParseGuid(const std::string& text, GUID* out) {
-  static const struct { const char* name; GUID value; } kNames[] = {
-      {"KSDATAFORMAT_TYPE_AUDIO", KSDATAFORMAT_TYPE_AUDIO},
-      {"KSDATAFORMAT_SUBTYPE_PCM", KSDATAFORMAT_SUBTYPE_PCM},
-      {"KSDATAFORMAT_SUBTYPE_WILDCARD", KSDATAFORMAT_SUBTYPE_WILDCARD},
-      {"GUID_NULL", GUID_NULL},
-      {"KSDATAFORMAT_SPECIFIER_WAVEFORMATEX", KSDATAFORMAT_SPECIFIER_WAVEFORMATEX},
-      {"KSINTERFACESETID_Standard", KSINTERFACESETID_Standard},
-      {"KSMEDIUMSETID_Standard", KSMEDIUMSETID_Standard},
-      {"KSPROPSETID_Pin", KSPROPSETID_Pin},
-      {"KSCATEGORY_AUDIO", KSCATEGORY_AUDIO},
-      {"KSCATEGORY_RENDER", KSCATEGORY_RENDER},
-      {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE},
-  };
-  for (const auto& n : kNames) {
+  for (const auto& n : kGuidNames) {
     if (text == n.name) {
       *out = n.value;
       return true;

@@ -65,9 +65,9 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return static_cast<DWORD>(name.size());
 }
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile) {
+static HANDLE PlayCreateFile(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                             SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                             DWORD flagsAndAttributes, HANDLE templateFile) {
   (void)securityAttributes;
   (void)templateFile;
   SimLog("CreateFileA", 0, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
@@ -82,10 +82,19 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   return INVALID_HANDLE_VALUE;
 }
 
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile) {
+  HANDLE file = PlayCreateFile(fileName, desiredAccess, shareMode, securityAttributes, creationDisposition,
+                               flagsAndAttributes, templateFile);
+  SimAnswered(file == INVALID_HANDLE_VALUE);
+  return file;
+}
+
 int lstrlen(LPCSTR text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
 
-HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL initialState,
-                    LPCSTR name) {
+static HANDLE PlayCreateEvent(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL initialState,
+                              LPCSTR name) {
   (void)eventAttributes;
   SimLog("CreateEventA", 0, static_cast<uint32_t>(manualReset), static_cast<uint32_t>(initialState));
   if (manualReset || name != nullptr) SimFlag("CreateEventA: expected an unnamed auto-reset event");
@@ -94,6 +103,13 @@ HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL
   event.kind = SimKind::kEvent;
   event.signalled = initialState != FALSE;
   return SimNewHandle(event);
+}
+
+HANDLE CreateEventA(SECURITY_ATTRIBUTES* eventAttributes, BOOL manualReset, BOOL initialState,
+                    LPCSTR name) {
+  HANDLE event = PlayCreateEvent(eventAttributes, manualReset, initialState, name);
+  SimAnswered(event == nullptr);
+  return event;
 }
 
 BOOL SetEvent(HANDLE event) {
@@ -105,7 +121,7 @@ BOOL SetEvent(HANDLE event) {
   return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+static DWORD PlayWait(HANDLE handle, DWORD milliseconds) {
   SimLog("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), milliseconds);
   SimHandle* h = SimUse(handle, SimKind::kEvent, "WaitForSingleObject");
   if (h == nullptr || SimCallFails("WaitForSingleObject")) return WAIT_FAILED;
@@ -119,6 +135,12 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return WAIT_FAILED;
   }
   return WAIT_TIMEOUT;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  DWORD result = PlayWait(handle, milliseconds);
+  SimAnswered(result == WAIT_FAILED, result);
+  return result;
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -152,7 +174,7 @@ DWORD GetLastError() { return World().lastError; }
 
 HANDLE GetProcessHeap() { return reinterpret_cast<HANDLE>(kProcessHeap); }
 
-LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
+static LPVOID PlayHeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
   SimWorld& world = World();
   SimLog("HeapAlloc", reinterpret_cast<uintptr_t>(heap), static_cast<uint32_t>(bytes), flags);
   if (reinterpret_cast<uintptr_t>(heap) != kProcessHeap) SimFlag("HeapAlloc: not the process heap");
@@ -170,6 +192,12 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
   world.heapBlocks[block] = bytes;
   ++world.heap.allocations;
   SimGuardRegion(block, static_cast<uint8_t*>(block) + bytes);
+  return block;
+}
+
+LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
+  LPVOID block = PlayHeapAlloc(heap, flags, bytes);
+  SimAnswered(block == nullptr, static_cast<uint32_t>(bytes));
   return block;
 }
 

@@ -1,6 +1,7 @@
 // Simulated kernel-streaming drivers: pin-property GET requests answered
 // from the machine, with the platform's delivery rule for overlapped
 // device control.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/layer.h"
@@ -106,9 +107,9 @@ namespace {
 
 KSR_PLATFORM_LAYER_BEGIN
 
-BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
-                     LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
-                     LPOVERLAPPED overlapped) {
+static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
+                      LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
+                      LPOVERLAPPED overlapped) {
   const char* op = "DeviceIoControl";
   SimWorld& world = World();
   const uint8_t* block = static_cast<const uint8_t*>(inBuffer);
@@ -185,7 +186,21 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
   return TRUE;
 }
 
-BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
+BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
+                     LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
+                     LPOVERLAPPED overlapped) {
+  BOOL ok = PlayIoctl(device, ioControlCode, inBuffer, inBufferSize, outBuffer, outBufferSize, bytesReturned,
+                      overlapped);
+  DWORD count = bytesReturned != nullptr ? *bytesReturned : 0;
+  SimAnswered(!ok, count);
+  if (ok && outBuffer != nullptr) {
+    const uint8_t* out = static_cast<const uint8_t*>(outBuffer);
+    SimThisCall().out.assign(out, out + std::min(count, outBufferSize));
+  }
+  return ok;
+}
+
+static BOOL PlayCancel(HANDLE file, LPOVERLAPPED overlapped) {
   SimWorld& world = World();
   SimLog("CancelIoEx", reinterpret_cast<uintptr_t>(file));
   if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr || SimCallFails("CancelIoEx")) {
@@ -201,6 +216,12 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   // its end by its event (here, when it waits on it).
   world.outstanding->cancelled = true;
   return TRUE;
+}
+
+BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
+  BOOL ok = PlayCancel(file, overlapped);
+  SimAnswered(!ok);
+  return ok;
 }
 
 KSR_PLATFORM_LAYER_END

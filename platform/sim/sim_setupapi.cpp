@@ -43,7 +43,7 @@ bool SameText(const char* a, const char* b) {
 
 KSR_PLATFORM_LAYER_BEGIN
 
-HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
+static HDEVINFO PlayGetClassDevs(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   SimLog("SetupDiGetClassDevsA", 0, flags);
   (void)parent;
   if (SimCallFails("SetupDiGetClassDevsA")) return INVALID_HANDLE_VALUE;
@@ -61,7 +61,13 @@ HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND par
   return SimNewHandle(set);
 }
 
-BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfoData) {
+HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
+  HDEVINFO set = PlayGetClassDevs(classGuid, enumerator, parent, flags);
+  SimAnswered(set == INVALID_HANDLE_VALUE);
+  return set;
+}
+
+static BOOL PlayEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfoData) {
   SimLog("SetupDiEnumDeviceInfo", reinterpret_cast<uintptr_t>(set), memberIndex);
   SimCheckNothingOpen("SetupDiEnumDeviceInfo");
   if (SimUse(set, SimKind::kDeviceSet, "SetupDiEnumDeviceInfo") == nullptr ||
@@ -83,10 +89,16 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* dev
   return TRUE;
 }
 
-BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
-                                       DWORD property, LPDWORD propertyRegDataType,
-                                       LPBYTE propertyBuffer, DWORD propertyBufferSize,
-                                       LPDWORD requiredSize) {
+BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* deviceInfoData) {
+  BOOL ok = PlayEnumDeviceInfo(set, memberIndex, deviceInfoData);
+  SimAnswered(!ok, ok ? deviceInfoData->DevInst : 0);
+  return ok;
+}
+
+static BOOL PlayGetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                                  DWORD property, LPDWORD propertyRegDataType,
+                                  LPBYTE propertyBuffer, DWORD propertyBufferSize,
+                                  LPDWORD requiredSize) {
   SimLog("SetupDiGetDeviceRegistryPropertyA", reinterpret_cast<uintptr_t>(set), property,
          propertyBufferSize);
   const char* op = "SetupDiGetDeviceRegistryPropertyA";
@@ -112,6 +124,20 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfo
   return TRUE;
 }
 
+BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                                       DWORD property, LPDWORD propertyRegDataType,
+                                       LPBYTE propertyBuffer, DWORD propertyBufferSize,
+                                       LPDWORD requiredSize) {
+  BOOL ok = PlayGetDeviceProperty(set, deviceInfoData, property, propertyRegDataType, propertyBuffer,
+                                  propertyBufferSize, requiredSize);
+  DWORD named = requiredSize != nullptr ? *requiredSize : 0;
+  SimAnswered(!ok, named);
+  if (ok && propertyBuffer != nullptr) {
+    SimThisCall().out.assign(propertyBuffer, propertyBuffer + std::min(named, propertyBufferSize));
+  }
+  return ok;
+}
+
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   SimLog("SetupDiDestroyDeviceInfoList", reinterpret_cast<uintptr_t>(set));
   SimHandle* h = SimUse(set, SimKind::kDeviceSet, "SetupDiDestroyDeviceInfoList");
@@ -120,9 +146,9 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   return SimCallFails("SetupDiDestroyDeviceInfoList") ? FALSE : TRUE;
 }
 
-BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
-                                 const GUID* interfaceClassGuid, DWORD memberIndex,
-                                 SP_DEVICE_INTERFACE_DATA* deviceInterfaceData) {
+static BOOL PlayEnumInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                               const GUID* interfaceClassGuid, DWORD memberIndex,
+                               SP_DEVICE_INTERFACE_DATA* deviceInterfaceData) {
   const char* op = "SetupDiEnumDeviceInterfaces";
   SimLog(op, reinterpret_cast<uintptr_t>(set), memberIndex);
   SimCheckNothingOpen(op);
@@ -144,10 +170,18 @@ BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
   return TRUE;
 }
 
-BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
-                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detailData,
-                                      DWORD detailDataSize, LPDWORD requiredSize,
-                                      SP_DEVINFO_DATA* deviceInfoData) {
+BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData,
+                                 const GUID* interfaceClassGuid, DWORD memberIndex,
+                                 SP_DEVICE_INTERFACE_DATA* deviceInterfaceData) {
+  BOOL ok = PlayEnumInterfaces(set, deviceInfoData, interfaceClassGuid, memberIndex, deviceInterfaceData);
+  SimAnswered(!ok, ok ? deviceInterfaceData->Flags : 0);
+  return ok;
+}
+
+static BOOL PlayGetDetail(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                          SP_DEVICE_INTERFACE_DETAIL_DATA_A* detailData,
+                          DWORD detailDataSize, LPDWORD requiredSize,
+                          SP_DEVINFO_DATA* deviceInfoData) {
   const char* op = "SetupDiGetDeviceInterfaceDetailA";
   SimLog(op, reinterpret_cast<uintptr_t>(set), detailDataSize);
   (void)deviceInfoData;
@@ -187,9 +221,23 @@ BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* de
   return TRUE;
 }
 
-BOOL SetupDiGetDeviceInterfaceAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
-                                    const GUID* aliasInterfaceClassGuid,
-                                    SP_DEVICE_INTERFACE_DATA* aliasDeviceInterfaceData) {
+BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detailData,
+                                      DWORD detailDataSize, LPDWORD requiredSize,
+                                      SP_DEVINFO_DATA* deviceInfoData) {
+  BOOL ok = PlayGetDetail(set, deviceInterfaceData, detailData, detailDataSize, requiredSize, deviceInfoData);
+  SimAnswered(!ok);
+  if (ok) {
+    const char* path = reinterpret_cast<const char*>(detailData) + kDetailPathOffset;
+    const char* end = path + (detailDataSize - kDetailPathOffset);
+    SimThisCall().out.assign(path, std::find(path, end, '\0'));
+  }
+  return ok;
+}
+
+static BOOL PlayGetAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                         const GUID* aliasInterfaceClassGuid,
+                         SP_DEVICE_INTERFACE_DATA* aliasDeviceInterfaceData) {
   const char* op = "SetupDiGetDeviceInterfaceAlias";
   SimLog(op, reinterpret_cast<uintptr_t>(set));
   int d = 0;
@@ -221,8 +269,20 @@ BOOL SetupDiGetDeviceInterfaceAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* devi
   return TRUE;
 }
 
-HKEY SetupDiOpenDeviceInterfaceRegKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
-                                      DWORD reserved, REGSAM samDesired) {
+BOOL SetupDiGetDeviceInterfaceAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                    const GUID* aliasInterfaceClassGuid,
+                                    SP_DEVICE_INTERFACE_DATA* aliasDeviceInterfaceData) {
+  BOOL ok = PlayGetAlias(set, deviceInterfaceData, aliasInterfaceClassGuid, aliasDeviceInterfaceData);
+  SimAnswered(!ok, ok ? aliasDeviceInterfaceData->Flags : 0);
+  if (aliasInterfaceClassGuid != nullptr) {
+    SimThisCall().in.resize(16);
+    GuidToBytes(*aliasInterfaceClassGuid, SimThisCall().in.data());
+  }
+  return ok;
+}
+
+static HKEY PlayOpenKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                        DWORD reserved, REGSAM samDesired) {
   const char* op = "SetupDiOpenDeviceInterfaceRegKey";
   SimLog(op, reinterpret_cast<uintptr_t>(set), reserved, samDesired);
   int d = 0;
@@ -243,8 +303,15 @@ HKEY SetupDiOpenDeviceInterfaceRegKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* de
   return SimNewHandle(key);
 }
 
-LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                      LPDWORD dataSize) {
+HKEY SetupDiOpenDeviceInterfaceRegKey(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterfaceData,
+                                      DWORD reserved, REGSAM samDesired) {
+  HKEY key = PlayOpenKey(set, deviceInterfaceData, reserved, samDesired);
+  SimAnswered(key == INVALID_HANDLE_VALUE);
+  return key;
+}
+
+static LONG PlayQueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                           LPDWORD dataSize) {
   const char* op = "RegQueryValueExA";
   SimLog(op, reinterpret_cast<uintptr_t>(key), dataSize != nullptr ? *dataSize : 0);
   SimHandle* h = SimUse(key, SimKind::kKey, op);
@@ -274,6 +341,16 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
   }
   if (!name->empty()) std::memcpy(data, name->data(), name->size());
   return static_cast<LONG>(ERROR_SUCCESS);
+}
+
+LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD dataSize) {
+  DWORD room = dataSize != nullptr ? *dataSize : 0;
+  LONG status = PlayQueryValue(key, valueName, reserved, type, data, dataSize);
+  SimAnswered(status != ERROR_SUCCESS, dataSize != nullptr ? *dataSize : 0);
+  SimThisCall().error = static_cast<uint32_t>(status);
+  if (data != nullptr) SimThisCall().out.assign(data, data + room);
+  return status;
 }
 
 LONG RegCloseKey(HKEY key) {

@@ -23,6 +23,15 @@ void SimLog(const char* op, uintptr_t handle, uint32_t a, uint32_t b, uint32_t c
   ++world.callCounts[call.op];
 }
 
+SimCall& SimThisCall() { return World().calls.back(); }
+
+void SimAnswered(bool failed, uint32_t value) {
+  SimCall& call = SimThisCall();
+  call.failed = failed;
+  call.error = failed ? World().lastError : 0;
+  call.value = value;
+}
+
 // The operations that can be made to fail; the rest (lstrlen,
 // GetLastError, GetProcessHeap) have no failure to give.
 static const char* const kFailableOps[] = {

@@ -60,6 +60,11 @@ SimWorld& World();
 
 void SimLog(const char* op, uintptr_t handle = 0, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0,
             uint32_t d = 0);
+// Records how the call logged last ended (SimCall's answer fields): failed
+// or not, with the last error it left, and the value it gave.
+void SimAnswered(bool failed, uint32_t value = 0);
+// The log entry of the call logged last.
+SimCall& SimThisCall();
 // True when the call of op just logged is to fail; its error is then the
 // last error.
 bool SimCallFails(const char* op);

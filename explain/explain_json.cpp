@@ -1,0 +1,205 @@
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "explain/explain_reasons.h"
+#include "explain/explain_view.h"
+#include "explain/explain_words.h"
+#include "reader/report_text.h"
+
+namespace ksr {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Answers longer than this keep their length and their first bytes only.
+constexpr size_t kJsonBytes = 4096;
+
+Json OrNull(bool has, uint64_t value) { return has ? Json(value) : Json(nullptr); }
+Json OrNull(const std::string& text) { return text.empty() ? Json(nullptr) : Json(text); }
+template <typename T>
+Json OrNull(const std::optional<T>& value) { return value ? Json(*value) : Json(nullptr); }
+Json OrNull(const std::optional<GUID>& guid) { return guid ? Json(ExplainGuidText(*guid)) : Json(nullptr); }
+
+std::string Hex(const SimBytes& bytes) {
+  std::string hex;
+  for (size_t i = 0; i < bytes.size() && i < kJsonBytes; ++i) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+    hex += digits;
+  }
+  return hex;
+}
+
+// A string the platform delivered, up to its first NUL, as UTF-8.
+std::string Text(const SimBytes& bytes) {
+  std::string text;
+  for (uint8_t b : bytes) {
+    if (b == 0) break;
+    text += static_cast<char>(b);
+  }
+  return ReportTextUtf8(text);
+}
+
+const char* Record(ExplainRecord record) {
+  return record == ExplainRecord::kKept ? "kept" : record == ExplainRecord::kReleased ? "released" : "unknown";
+}
+
+Json Request(const ExplainRequest& r) {
+  return Json{{"property", ExplainPropertyName(r.property)},
+              {"propertyId", r.property},
+              {"pin", r.pin},
+              {"outputLength", r.outputLength},
+              {"outcome", ExplainRequestOutcome(r)},
+              {"error", OrNull(r.sent && r.failed, r.sent ? r.error : r.eventError)},
+              {"platformCount", r.platformCount},
+              {"count", r.count},
+              {"length", r.bytes.size()},
+              {"bytes", Hex(r.bytes)},
+              {"answer", ExplainRequestWords(r)}};
+}
+
+Json Requests(const std::vector<ExplainRequest>& requests) {
+  Json out = Json::array();
+  for (const ExplainRequest& r : requests) out.push_back(Request(r));
+  return out;
+}
+
+Json Call(const SimCall& call) {
+  bool text = call.op == "SetupDiGetDeviceInterfaceDetailA" || call.op == "RegQueryValueExA";
+  return Json{{"op", call.op},
+              {"failed", call.failed},
+              {"error", OrNull(call.failed, call.error)},
+              {"value", call.value},
+              {"text", text ? Json(Text(call.out)) : Json(nullptr)}};
+}
+
+Json Step(const ExplainStep& step) {
+  Json calls = Json::array();
+  for (const SimCall& call : step.calls) calls.push_back(Call(call));
+  return Json{{"gate", ExplainGateKey(step.gate)},
+              {"passed", step.passed},
+              {"reason", OrNull(ExplainStepReasonKey(step))},
+              {"why", OrNull(ExplainStepReasonWords(step))},
+              {"calls", calls},
+              {"requests", Requests(step.requests)}};
+}
+
+Json Steps(const std::vector<ExplainStep>& steps) {
+  Json out = Json::array();
+  for (const ExplainStep& step : steps) out.push_back(Step(step));
+  return out;
+}
+
+// Where an item stopped: the gate that failed, its reason and words.
+void Stop(Json* item, bool listed, const std::vector<ExplainStep>& gates) {
+  const ExplainStep* last = listed || gates.empty() || gates.back().passed ? nullptr : &gates.back();
+  (*item)["stoppedAt"] = last ? Json(ExplainGateKey(last->gate)) : Json(nullptr);
+  (*item)["reason"] = last ? Json(ExplainStepReasonKey(*last)) : Json(nullptr);
+  (*item)["why"] = last ? Json(ExplainStepReasonWords(*last)) : Json(nullptr);
+}
+
+Json Range(const ExplainRange& range, const SimBytes* answer) {
+  ExplainRangeFields f = answer != nullptr ? ExplainReadRange(*answer, range.offset) : ExplainRangeFields();
+  Json fields{{"formatSize", OrNull(f.formatSize)}, {"major", OrNull(f.major)},
+              {"sub", OrNull(f.sub)},               {"specifier", OrNull(f.specifier)},
+              {"maxChannels", OrNull(f.maxChannels)}, {"minBits", OrNull(f.minBits)},
+              {"maxBits", OrNull(f.maxBits)},       {"minSampleRate", OrNull(f.minRate)},
+              {"maxSampleRate", OrNull(f.maxRate)}};
+  return Json{{"pass", range.pass == kPassPcm ? "pcm" : "wildcard"},
+              {"index", range.index},
+              {"offset", range.offset},
+              {"verdict", range.folded ? "folded" : "passed-over"},
+              {"reason", ExplainRangeKey(range)},
+              {"merge", range.folded ? Json(ExplainMergeKey(range.merge)) : Json(nullptr)},
+              {"endsPass", range.endsPass},
+              {"formatSizeZero", range.formatSizeZero},
+              {"why", ExplainRangeWords(range, answer != nullptr ? answer->size() : 0)},
+              {"fields", fields}};
+}
+
+Json Pin(const ExplainPin& pin) {
+  Json item{{"id", pin.id}, {"listed", pin.listed}, {"dataflow", OrNull(pin.listed, pin.dataflow)}};
+  Stop(&item, pin.listed, pin.gates);
+  item["gates"] = Steps(pin.gates);
+  item["rangeRequests"] = Requests(pin.rangeRequests);
+  item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone
+                           ? Json(nullptr)
+                           : Json{{"reason", ExplainFetchReasonKey(pin)}, {"why", ExplainFetchReasonWords(pin)}};
+  Json ranges = Json::array();
+  for (const ExplainRange& range : pin.ranges) ranges.push_back(Range(range, pin.RangeAnswer()));
+  item["ranges"] = ranges;
+  bool best = pin.best && pin.best->MaxChannels != 0;
+  item["best"] = best ? Json{{"maxChannels", pin.best->MaxChannels},
+                             {"maxBits", pin.best->MaxBits},
+                             {"minSampleRate", pin.best->MinSampleRate},
+                             {"maxSampleRate", pin.best->MaxSampleRate}}
+                      : Json(nullptr);
+  item["record"] = Record(pin.record);
+  return item;
+}
+
+Json Interface(const ExplainInterface& iface) {
+  Json item{{"index", iface.index}, {"flags", iface.flags}, {"listed", iface.listed}};
+  Stop(&item, iface.listed, iface.gates);
+  item["gates"] = Steps(iface.gates);
+  item["pinCount"] = OrNull(iface.pinCount);
+  Json pins = Json::array();
+  for (const ExplainPin& pin : iface.pins) pins.push_back(Pin(pin));
+  item["pins"] = pins;
+  item["storeWanted"] = OrNull(iface.storeWanted != 0, iface.storeWanted);
+  item["record"] = Record(iface.record);
+  return item;
+}
+
+Json End(const std::optional<SimCall>& call) {
+  return call ? Json{{"index", call->a}, {"error", call->error}} : Json(nullptr);
+}
+
+Json Device(const ExplainDevice& device) {
+  Json properties = Json::array();
+  for (const SimCall& call : device.properties) {
+    properties.push_back(Json{{"property", ExplainDevicePropertyName(call.a)},
+                              {"id", call.a},
+                              {"outcome", ExplainPropertyOutcome(call)},
+                              {"error", OrNull(call.failed, call.error)},
+                              {"size", call.value},
+                              {"bytes", Hex(call.out)},
+                              {"text", call.failed ? Json(nullptr) : Json(Text(call.out))}});
+  }
+  Json interfaces = Json::array();
+  for (const ExplainInterface& iface : device.interfaces) interfaces.push_back(Interface(iface));
+  return Json{{"index", device.index},
+              {"devInst", device.devInst},
+              {"properties", properties},
+              {"interfaces", interfaces},
+              {"interfacesEnd", End(device.interfacesEnd)},
+              {"storeWanted", OrNull(device.storeWanted != 0, device.storeWanted)},
+              {"record", Record(device.record)}};
+}
+
+}  // namespace
+
+std::string ExplainJson(const std::string& name, const ExplainTree& tree) {
+  ExplainCounts counts = ExplainCount(tree);
+  Json devices = Json::array();
+  for (const ExplainDevice& device : tree.devices) devices.push_back(Device(device));
+  Json out{{"format", "ksreport-explain/1"},
+           {"machine", ReportTextUtf8(name)},
+           {"summary", Json{{"devices", tree.devices.size()},
+                            {"interfacesListed", counts.interfacesListed},
+                            {"pinsListed", counts.pinsListed},
+                            {"devicesKept", counts.devicesKept},
+                            {"interfacesKept", counts.interfacesKept},
+                            {"pinsKept", counts.pinsKept},
+                            {"storeExhausted", tree.storeExhausted},
+                            {"misuse", tree.misuse.size()}}},
+           {"deviceSet", Json{{"made", tree.deviceSet}, {"error", OrNull(!tree.deviceSet, tree.deviceSetError)}}},
+           {"devices", devices},
+           {"devicesEnd", End(tree.devicesEnd)},
+           {"storeWanted", OrNull(tree.storeWanted != 0, tree.storeWanted)},
+           {"misuse", tree.misuse}};
+  return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace ksr

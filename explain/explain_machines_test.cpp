@@ -1,0 +1,115 @@
+// Every machine of the tree, and hostile machines made from random bytes,
+// explain without a fault: each note finds its item, the pins the
+// explanation lists with their best ranges are the report's of the same
+// run, no line of text is longer than 100 columns, and the JSON keeps to
+// its schema.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "explain/explain_run.h"
+#include "explain/explain_view.h"
+#include "machine_list.h"
+#include "tests/fuzz/machine_codec.h"
+#include "tests/explain_listing.h"
+#include "tests/json_schema.h"
+#include "tests/test.h"
+
+namespace ksr {
+namespace {
+
+const nlohmann::json& Schema() {
+  static const nlohmann::json schema = [] {
+    std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/docs/explain.schema.json");
+    EXPECT_TRUE(in.good()) << "docs/explain.schema.json";
+    return nlohmann::json::parse(in, nullptr, false);
+  }();
+  return schema;
+}
+
+// Everything an explanation of any machine must hold to.
+void ExpectSound(const std::string& name, const ExplainRun& explained) {
+  const ExplainTree& tree = explained.tree;
+  EXPECT_EQ(tree.strayNotes, 0u) << name << ": notes that found no item";
+  EXPECT_EQ(ExplainListing(tree), ReportListing(explained.run.report)) << name;
+  for (bool colour : {false, true}) {
+    std::istringstream text(ExplainText(name, tree, colour));
+    std::string line;
+    for (int number = 1; std::getline(text, line); ++number) {
+      EXPECT_LE(ExplainColumns(line), kExplainColumns) << name << " line " << number << ": " << line;
+    }
+  }
+  nlohmann::json json = nlohmann::json::parse(ExplainJson(name, tree), nullptr, false);
+  ASSERT_FALSE(json.is_discarded()) << name << ": not JSON";
+  for (const std::string& fault : JsonSchemaCheck(Schema(), json)) ADD_FAILURE() << name << ": " << fault;
+}
+
+TEST(ExplainMachines, EveryMachineFileExplainsAsItsReportLists) {
+  ASSERT_FALSE(Schema().is_discarded()) << "the schema is not JSON";
+  for (const char* file : kMachineFiles) {
+    SimMachine machine = LoadMachine(file);
+    ExplainRun explained = ExplainMachine(machine);
+    ExpectSound(file, explained);
+  }
+}
+
+TEST(ExplainMachines, TheExplainedRunWritesTheSameReportAsAPlainRun) {
+  for (const char* file : kMachineFiles) {
+    SimMachine machine = LoadMachine(file);
+    SimRunResult plain = SimRunReport(machine, "C:/explain", false);
+    ExplainRun explained = ExplainMachine(machine);
+    EXPECT_EQ(explained.run.report, plain.report) << file;
+    EXPECT_EQ(explained.run.misuse, plain.misuse) << file;
+  }
+}
+
+TEST(ExplainMachines, HostileMachinesMadeFromTheSeedsExplainSoundly) {
+  // A fixed stream of pseudo-random machines, so that a failure repeats.
+  uint32_t state = 0x2545F491u;
+  auto next = [&state]() {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  // Mutants of the machine files, as a fuzzer makes them: a few bytes of a
+  // seed changed.
+  std::vector<std::vector<uint8_t>> seeds;
+  for (const char* file : kMachineFiles) seeds.push_back(FuzzEncodeMachine(LoadMachine(file)));
+  size_t pins = 0, listed = 0, ranges = 0;
+  for (int i = 0; i < 400; ++i) {
+    std::vector<uint8_t> bytes = seeds[next() % seeds.size()];
+    for (uint32_t n = 1 + next() % 8; n > 0 && !bytes.empty(); --n) {
+      bytes[next() % bytes.size()] = static_cast<uint8_t>(next());
+    }
+    SimMachine machine = FuzzDecodeMachine(bytes.data(), bytes.size());
+    ExplainRun explained = ExplainMachine(machine);
+    ExpectSound("mutant machine " + std::to_string(i), explained);
+    for (const ExplainDevice& device : explained.tree.devices) {
+      for (const ExplainInterface& iface : device.interfaces) {
+        for (const ExplainPin& pin : iface.pins) {
+          ++pins;
+          listed += pin.listed;
+          ranges += pin.ranges.size();
+        }
+      }
+    }
+  }
+  // The stream reaches deep enough to test something.
+  EXPECT_GT(pins, 100u);
+  EXPECT_GT(listed, 0u);
+  EXPECT_GT(ranges, 0u);
+  std::printf("mutant machines: %zu pins, %zu listed, %zu ranges looked at\n", pins, listed, ranges);
+}
+
+TEST(ExplainMachines, MachineFilesReencodedForTheFuzzerExplainAsTheirFiles) {
+  for (const char* file : kMachineFiles) {
+    std::vector<uint8_t> seed = FuzzEncodeMachine(LoadMachine(file));
+    SimMachine machine = FuzzDecodeMachine(seed.data(), seed.size());
+    ExpectSound(std::string(file) + " as a fuzz seed", ExplainMachine(machine));
+  }
+}
+
+}  // namespace
+}  // namespace ksr

@@ -1,0 +1,71 @@
+#include "explain/explain_run.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#if defined(_WIN32)
+#include <io.h>
+#define KSR_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define KSR_ISATTY(fd) isatty(fd)
+#endif
+
+#include "explain/explain_notes.h"
+#include "explain/explain_view.h"
+
+namespace ksr {
+
+namespace {
+
+size_t CallsSoFar() { return SimCalls().size(); }
+
+}  // namespace
+
+ExplainRun ExplainMachine(const SimMachine& machine) {
+  ExplainRun result;
+  ExplainNotesStart(&CallsSoFar);
+  result.run = SimRunReport(machine, "C:/explain", false);
+  std::vector<ExplainNoteEntry> notes = ExplainNotesStop();
+  result.tree = ExplainBuildTree(SimCalls(), notes);
+  result.tree.misuse = result.run.misuse;
+  return result;
+}
+
+int ExplainCommand(const char* program, const std::string& name, const std::string& text, bool json,
+                   bool colour) {
+  SimMachine machine;
+  std::string error;
+  if (!SimLoadMachineText(text, &machine, &error)) {
+    std::fprintf(stderr, "%s: %s: %s\n", program, name.c_str(), error.c_str());
+    return 2;
+  }
+  ExplainRun explained = ExplainMachine(machine);
+  std::string out = json ? ExplainJson(name, explained.tree) : ExplainText(name, explained.tree, colour);
+  std::fputs(out.c_str(), stdout);
+  for (const std::string& line : explained.run.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
+  if (!explained.run.misuse.empty()) return 1;
+  if (machine.capture && !machine.capture->truncated.empty()) {
+    std::fprintf(stderr, "%s: %s is a capture that was cut, so its explanation need not be the captured "
+                 "machine's:\n", program, name.c_str());
+    for (const std::string& why : machine.capture->truncated) std::fprintf(stderr, "  %s\n", why.c_str());
+    return 3;
+  }
+  return 0;
+}
+
+bool ExplainColourWanted() {
+  bool colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
+#if defined(_WIN32)
+  colour = colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
+#endif
+  return colour;
+}
+
+bool ExplainLooksLikeMachine(const std::string& text) {
+  size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
+  return at < text.size() && text[at] == '{';
+}
+
+}  // namespace ksr

@@ -1,0 +1,18 @@
+// A small JSON Schema checker for the tests: the keywords the project's
+// schemas use ("type", "enum", "const", "properties", "required",
+// "additionalProperties", "items", "minimum", "maximum", "minLength",
+// "$ref" into "$defs", "anyOf"), with the meaning JSON Schema gives them. Anything else in a schema is an
+// error, so that a schema can't promise a check that is not made.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace ksr {
+
+// The places where document breaks schema, as "/json/pointer: what";
+// empty when it conforms.
+std::vector<std::string> JsonSchemaCheck(const nlohmann::json& schema, const nlohmann::json& document);
+
+}  // namespace ksr
