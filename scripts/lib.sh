@@ -40,8 +40,10 @@ frame_is_expected() {
 # check NAME EXPR: EXPR is a shell condition, evaluated in the caller's
 # variables. A failure marks the script failed and the checks go on.
 check_status=0
+# Both return 1 on a failure, so that a caller can add what went wrong:
+# check NAME EXPR || { diagnostics; }.
 check() { if eval "$2"; then echo "ok: $1"; else check_fail "$1"; fi; }
-check_fail() { echo "FAIL: $1"; check_status=1; }
+check_fail() { echo "FAIL: $1"; check_status=1; return 1; }
 check_exit() { exit "$check_status"; }
 
 # build_require DIR FLAVOUR FILE...: returns 0 when the build DIR holds every

@@ -25,7 +25,9 @@ for machine in "${machines[@]}"; do
   check "$name: --explain --json is ksreport-explain/1" \
     '[ $rc -eq $plain ] && python3 -c "import json,sys; assert json.load(open(sys.argv[1]))[\"format\"] == \"ksreport-explain/1\"" "$out/$name.json"'
   run_read --explain "$machine" >"$out/$name.read.txt" 2>/dev/null; rc=$?
-  check "$name: ksreport-read --explain says the same, exit 0" '[ $rc -eq 0 ] && cmp -s "$out/$name.txt" "$out/$name.read.txt"'
+  check "$name: ksreport-read --explain says the same, exit 0" '[ $rc -eq 0 ] && cmp -s "$out/$name.txt" "$out/$name.read.txt"' ||
+    { echo "  exit $rc; the first differences (< ksreport-sim, > ksreport-read):"
+      diff "$out/$name.txt" "$out/$name.read.txt" | head -10; }
 done
 
 typical=$src/examples/typical-machine.json
