@@ -10,12 +10,6 @@
 namespace ksr {
 namespace {
 
-int CountOf(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 TEST(RunReport, TheDefaultMachineGivesItsExactReport) {
   SimRunResult run = RunMachine(LoadMachine("examples/typical-machine.json"));
   EXPECT_TRUE(run.misuse.empty());

@@ -10,12 +10,6 @@
 namespace ksr {
 namespace {
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 // The summary says the same in words: the counts are checked against it
 // for every machine, and for one whose driver gives values to flag.
 TEST(ReportTable, CountsAgreeWithTheSummaryForEveryMachine) {
@@ -31,11 +25,11 @@ TEST(ReportTable, CountsAgreeWithTheSummaryForEveryMachine) {
     if (!ReportRead(report, true, &reports, &error)) continue;
     ReportTableRow row = ReportTableRowOf(name, reports[0]);
     std::string summary = ReportSummary(name, reports[0], ReadOptions());
-    EXPECT_EQ(row.Devices, Count(summary, "\nDevice ")) << name;
-    EXPECT_EQ(row.Interfaces, Count(summary, "\n  interface \"")) << name;
-    EXPECT_EQ(row.Pins, Count(summary, "\n    pin ")) << name;
-    EXPECT_EQ(row.PinsWithoutRange, Count(summary, ": no usable PCM range")) << name;
-    EXPECT_EQ(row.Flagged, Count(summary, "[! ")) << name;
+    EXPECT_EQ(row.Devices, CountOf(summary, "\nDevice ")) << name;
+    EXPECT_EQ(row.Interfaces, CountOf(summary, "\n  interface \"")) << name;
+    EXPECT_EQ(row.Pins, CountOf(summary, "\n    pin ")) << name;
+    EXPECT_EQ(row.PinsWithoutRange, CountOf(summary, ": no usable PCM range")) << name;
+    EXPECT_EQ(row.Flagged, CountOf(summary, "[! ")) << name;
     flagged += row.Flagged;
     withoutRange += row.PinsWithoutRange;
   }

@@ -127,6 +127,12 @@ std::string RangeLines(const std::string& channels, const std::string& bits,
          "\r\n          MinSampleRt: " + minRate + "\r\n          MaxSampleRt: " + maxRate + "\r\n";
 }
 
+int CountOf(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 // --- The call log ---------------------------------------------------------
 
 std::vector<std::string> CallOps() {

@@ -57,6 +57,9 @@ std::string PinLine(const std::string& id, const std::string& dataflow);
 std::string RangeLines(const std::string& channels, const std::string& bits,
                        const std::string& minRate, const std::string& maxRate);
 
+// How many times what stands in text (overlapping counts).
+int CountOf(const std::string& text, const std::string& what);
+
 // --- The call log ---------------------------------------------------------
 
 // The names of the platform operations of the last run, in order.

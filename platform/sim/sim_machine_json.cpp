@@ -34,7 +34,6 @@ bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterfac
                       "pins"})) {
     return false;
   }
-  uint32_t v = 0;
   if (j.contains("flags") && !Number(j["flags"], path + ".flags", &out->flags)) return false;
   int paths = (j.contains("path") ? 1 : 0) + (j.contains("pathHex") ? 1 : 0) + (j.contains("pathUnread") ? 1 : 0);
   if (paths > 1) return Fail(path + ".path", "path, pathHex and pathUnread exclude each other");
@@ -47,21 +46,11 @@ bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterfac
     if (!Hex(j["pathHex"], path + ".pathHex", &bytes)) return false;
     out->path = std::string(bytes.begin(), bytes.end());
   }
-  if (j.contains("pathUnread")) {
-    if (!Number(j["pathUnread"], path + ".pathUnread", &v)) return false;
-    out->pathUnread = v;
-  }
-  if (j.contains("friendlyNameError")) {
-    if (!Number(j["friendlyNameError"], path + ".friendlyNameError", &v)) return false;
-    out->friendlyNameError = v;
-  }
-  if (j.contains("renderAlias")) {
-    if (!Number(j["renderAlias"], path + ".renderAlias", &v)) return false;
-    out->renderAlias = v;
-  }
-  if (j.contains("captureAlias")) {
-    if (!Number(j["captureAlias"], path + ".captureAlias", &v)) return false;
-    out->captureAlias = v;
+  if (!OptionalNumber(j, "pathUnread", path, &out->pathUnread) ||
+      !OptionalNumber(j, "friendlyNameError", path, &out->friendlyNameError) ||
+      !OptionalNumber(j, "renderAlias", path, &out->renderAlias) ||
+      !OptionalNumber(j, "captureAlias", path, &out->captureAlias)) {
+    return false;
   }
   if (j.contains("opens") && !Bool(j["opens"], path + ".opens", &out->opens)) return false;
   if (j.contains("registryKey") && !Bool(j["registryKey"], path + ".registryKey", &out->registryKey)) {

@@ -3,6 +3,7 @@
 // outside platform/sim/.
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -25,6 +26,16 @@ struct SimLoader {
   // Values (sim_machine_values.cpp).
   bool Number(const SimJson& j, const std::string& path, uint32_t* out);
   bool Error(const SimJson& j, const std::string& path, DWORD* out);
+  // j[key], when j has it, read as a number into out.
+  template <typename T>
+  bool OptionalNumber(const SimJson& j, const char* key, const std::string& path,
+                      std::optional<T>* out) {
+    if (!j.contains(key)) return true;
+    uint32_t v = 0;
+    if (!Number(j[key], path + "." + key, &v)) return false;
+    *out = v;
+    return true;
+  }
   bool Bool(const SimJson& j, const std::string& path, bool* out);
   bool Hex(const SimJson& j, const std::string& path, SimBytes* out);
   bool HexObject(const SimJson& j, const std::string& path, SimBytes* out);  // {"hex": ...} alone

@@ -111,16 +111,8 @@ bool SimLoader::NumberBytes(const SimJson& j, const std::string& path, SimBytes*
 
 // The size lies an answer may tell: sizeQuery and reported.
 bool SimLoader::Lies(const SimJson& j, const std::string& path, SimAnswer* answer) {
-  uint32_t v = 0;
-  if (j.contains("sizeQuery")) {
-    if (!Number(j["sizeQuery"], path + ".sizeQuery", &v)) return false;
-    answer->sizeQuery = v;
-  }
-  if (j.contains("reported")) {
-    if (!Number(j["reported"], path + ".reported", &v)) return false;
-    answer->reported = v;
-  }
-  return true;
+  return OptionalNumber(j, "sizeQuery", path, &answer->sizeQuery) &&
+         OptionalNumber(j, "reported", path, &answer->reported);
 }
 
 bool SimLoader::PendingEnd(const SimJson& j, const std::string& path, SimPendingEnd* out) {
