@@ -235,12 +235,15 @@ target_link_libraries(ksreport_explain_tests PRIVATE ks_explain gtest gtest_main
 if(MINGW)
   target_link_options(ksreport_explain_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
-if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
+if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
   add_test(NAME explain COMMAND ksreport_explain_tests)
   add_test(NAME explain_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/explain_check.sh
            $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-read> ${CMAKE_SOURCE_DIR}
            ${CMAKE_BINARY_DIR}/explain-out)
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(ksreport_emulated)
     set_tests_properties(explain_cli PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
+  if(ksreport_emulated AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set_tests_properties(explain explain_cli PROPERTIES LABELS wine32)
   endif()
 endif()
