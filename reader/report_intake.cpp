@@ -265,14 +265,16 @@ bool IntakeBlanksAdded(const std::vector<ReportLine>& lines) {
 // Takes off the spaces and tabs that transport added at line ends. What
 // every line ends in was added to every line and goes as a whole, so that
 // values keep blanks of their own; where lines were padded unevenly (a
-// console's copy), all trailing blanks go. Lines left empty by a quote
-// prefix tell nothing about what was added.
+// console's copy), all trailing blanks go. A pristine report has no line
+// of blanks alone, so such a line was empty: a quoted blank line that lost
+// the prefix's space holds one blank fewer than the others, and tells
+// nothing about what was added.
 bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
   if (!IntakeBlanksAdded(*lines)) return false;
   std::string_view shared;
   bool first = true;
   for (const ReportLine& line : *lines) {
-    if (line.Text.empty()) continue;
+    if (Trimmed(line.Text).empty()) continue;
     std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
     size_t n = 0;
     while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
@@ -281,7 +283,7 @@ bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
   }
   size_t cut = shared.size();
   for (ReportLine& line : *lines) {
-    if (!line.Text.empty()) line.Text.resize(line.Text.size() - cut);
+    line.Text.resize(Trimmed(line.Text).empty() ? 0 : line.Text.size() - cut);
   }
   if (!IntakeBlanksAdded(*lines)) return true;
   const std::string bareLabel(Trimmed(kDevicePathLabel));

@@ -207,9 +207,11 @@ TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
   ASSERT_EQ(uniform.size(), 1u);
   EXPECT_TRUE(ReportSameContent(uniform[0], pristine[0]));
   // Quoted blank lines are the prefix alone once the blank is added.
-  uniform = Read(Apply(report, {"quoted \"> \"", "a space after each line"}));
-  ASSERT_EQ(uniform.size(), 1u);
-  EXPECT_TRUE(ReportSameContent(uniform[0], pristine[0]));
+  for (const char* blanks : {"a space after each line", "two spaces after each line"}) {
+    uniform = Read(Apply(report, {"quoted \"> \"", blanks}));
+    ASSERT_EQ(uniform.size(), 1u);
+    EXPECT_TRUE(ReportSameContent(uniform[0], pristine[0])) << blanks;
+  }
   std::vector<ParsedReport> uneven = Read(Apply(report, {"console padding"}));
   ASSERT_EQ(uneven.size(), 1u);
   EXPECT_EQ(uneven[0].Devices[0].Interfaces[0].Name, "Speakers");

@@ -84,6 +84,9 @@ const std::vector<ReportTransport>& ReportTransports() {
       {"a space after each line",
        [](const std::string& r) { return EachLine(r, [](const std::string& l, size_t) { return l + " "; }); },
        {"trailing-whitespace"}, 2},
+      {"two spaces after each line",
+       [](const std::string& r) { return EachLine(r, [](const std::string& l, size_t) { return l + "  "; }); },
+       {"trailing-whitespace"}, 2},
       {"tabs and spaces after some lines",
        [](const std::string& r) {
          return EachLine(r, [](const std::string& l, size_t i) { return l + (i % 3 ? "\t " : ""); });
