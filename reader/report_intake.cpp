@@ -321,8 +321,14 @@ const char* ReportTransportNote(const std::string& kind) {
   return "";
 }
 
-bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, std::string* error) {
+bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error) {
   reports->clear();
+  if (strict) {
+    ParsedReport report;
+    if (!ReportParse(bytes, &report, error)) return false;
+    reports->push_back(std::move(report));
+    return true;
+  }
   if (bytes.empty()) {
     *error = "the file is empty";
     return false;
@@ -339,6 +345,8 @@ bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, 
     *error = IntakeNoReport(bytes, fileKinds);
     return false;
   }
+  // Each report is parsed as it is found, so that a ticket export of
+  // thousands holds the lines of one at a time.
   std::vector<uint32_t> kinds;
   size_t gap = 0;
   while (banner != std::string::npos) {
@@ -346,9 +354,13 @@ bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, 
     find.Banner(banner, &q);
     size_t end = find.End(banner, q);
     uint32_t k = fileKinds | find.Gap(gap, banner, kBlankBefore, kTextBefore);
-    IntakeReport report;
-    report.Lines = find.Take(banner, end, q, &k);
-    if (IntakeUndoTrailingBlanks(&report.Lines)) k |= Bit(kTrailing);
+    std::vector<ReportLine> reportLines = find.Take(banner, end, q, &k);
+    if (IntakeUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
+    ParsedReport report;
+    if (!ReportParseLines(reportLines, &report, error)) {
+      reports->clear();
+      return false;
+    }
     reports->push_back(std::move(report));
     kinds.push_back(k);
     gap = end;
@@ -356,26 +368,6 @@ bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, 
   }
   kinds.back() |= find.Gap(gap, lines.size(), kBlankAfter, kTextAfter);
   for (size_t i = 0; i < reports->size(); ++i) (*reports)[i].Transport = IntakeKindNames(kinds[i]);
-  return true;
-}
-
-bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error) {
-  reports->clear();
-  if (strict) {
-    ParsedReport report;
-    if (!ReportParse(bytes, &report, error)) return false;
-    reports->push_back(std::move(report));
-    return true;
-  }
-  std::vector<IntakeReport> found;
-  if (!ReportIntake(bytes, &found, error)) return false;
-  for (IntakeReport& f : found) {
-    ParsedReport report;
-    if (!ReportParseLines(f.Lines, &report, error)) return false;
-    std::vector<ReportLine>().swap(f.Lines);  // a ticket export may hold thousands
-    report.Transport = std::move(f.Transport);
-    reports->push_back(std::move(report));
-  }
   return true;
 }
 

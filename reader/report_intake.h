@@ -13,12 +13,6 @@
 
 namespace ksr {
 
-// One report found in a file.
-struct IntakeReport {
-  std::vector<ReportLine> Lines;       // banner to closing request line, as the writer wrote them
-  std::vector<std::string> Transport;  // what was undone: kinds below, in their order
-};
-
 // The kinds of transport damage, as the JSON's "transport" list names them:
 //   utf-16le, utf-16be    the file was UTF-16 with its byte-order mark
 //   utf-8-bom             a UTF-8 byte-order mark stood before the text
@@ -33,16 +27,11 @@ struct IntakeReport {
 // The sentence the note on stderr gives for a kind; empty for an unknown one.
 const char* ReportTransportNote(const std::string& kind);
 
-// Finds the reports in the bytes of one file, in file order. False and a
-// message when the file holds none: it is empty, or no line begins with
-// the banner. Each report's lines are not checked here: that is
-// ReportParseLines' job.
-bool ReportIntake(const std::string& bytes, std::vector<IntakeReport>* reports, std::string* error);
-
 // Reads every report in the bytes of one file: through the intake, or,
 // strict, as exactly one report in the bytes the writer writes (CR LF line
-// ends, nothing before the banner or after the closing line). False and
-// the first error otherwise.
+// ends, nothing before the banner or after the closing line). False, with
+// no report and the first error, when the file holds no report (it is
+// empty, or no line begins with the banner) or one that is not well formed.
 bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error);
 
 }  // namespace ksr

@@ -34,9 +34,10 @@ std::string Apply(const std::string& report, const std::vector<std::string>& nam
 }
 
 std::string ReadError(const std::string& bytes) {
-  std::vector<ParsedReport> reports;
+  std::vector<ParsedReport> reports(1);
   std::string error;
   EXPECT_FALSE(ReportRead(bytes, false, &reports, &error));
+  EXPECT_TRUE(reports.empty()) << error;
   return error;
 }
 
@@ -159,6 +160,8 @@ TEST(ReportIntake, SeveralReportsInOneFile) {
   // second begins, and its error names its last line.
   std::string cut = a.substr(0, a.find("   +Microphone"));
   EXPECT_EQ(ReadError(cut + b), "line 19: expected a blank line, but the report ends here");
+  // A good report before a bad one: the file gives none.
+  EXPECT_EQ(ReadError(b + cut + b), "line 55: expected a blank line, but the report ends here");
   // Content that only looks like a banner, in the text around a report.
   r = Read("ksreport 0.1.0 made this, see below\r\n" + a + "ksreport is great\r\n");
   ASSERT_EQ(r.size(), 1u);
