@@ -89,21 +89,28 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
   return !command->files.empty();
 }
 
-// Appends the reports of one file: FILE, or FILE#1, FILE#2, ... when it
-// holds several. What the intake undid goes to stderr, one note a kind.
-bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
+// The bytes of a file; false, after saying so, when it can't be read.
+bool ReadBytes(const std::string& path, std::string* bytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "ksreport-read: %s: cannot be read\n", path.c_str());
     return false;
   }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
+  std::ostringstream text;
+  text << in.rdbuf();
+  *bytes = std::move(text).str();
+  return true;
+}
+
+// Appends the reports in the bytes of one file: FILE, or FILE#1, FILE#2,
+// ... when it holds several. What the intake undid goes to stderr, one note
+// a kind.
+bool ReadReportsIn(const std::string& path, const std::string& bytes, bool strict, NamedReports* out) {
   std::vector<ksr::ParsedReport> reports;
   std::string error;
-  if (!ksr::ReportRead(bytes.str(), strict, &reports, &error)) {
+  if (!ksr::ReportRead(bytes, strict, &reports, &error)) {
     std::fprintf(stderr, "ksreport-read: %s: %s\n", path.c_str(), error.c_str());
-    if (ksr::ExplainLooksLikeMachine(bytes.str())) {
+    if (ksr::ExplainLooksLikeMachine(bytes)) {
       std::fprintf(stderr, "ksreport-read: %s looks like a machine file: ksreport-read --explain %s\n",
                    path.c_str(), path.c_str());
     }
@@ -119,6 +126,21 @@ bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
   return true;
 }
 
+bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
+  std::string bytes;
+  return ReadBytes(path, &bytes) && ReadReportsIn(path, bytes, strict, out);
+}
+
+// The reports' summaries or their JSON.
+std::string ReadShown(const ReadCommand& command, const NamedReports& reports, const ksr::ReadOptions& options) {
+  if (command.json) return ksr::ReportJson(reports);
+  std::string out;
+  for (size_t i = 0; i < reports.size(); ++i) {
+    out += (i ? "\n" : "") + ksr::ReportSummary(reports[i].first, reports[i].second, options);
+  }
+  return out;
+}
+
 // Everything is built before anything is printed: a bad file leaves
 // stdout empty.
 int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
@@ -126,15 +148,7 @@ int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
   for (const std::string& path : command.files) {
     if (!ReadFile(path, command.strict, &reports)) return 2;
   }
-  std::string out;
-  if (command.json) {
-    out = ksr::ReportJson(reports);
-  } else {
-    for (size_t i = 0; i < reports.size(); ++i) {
-      out += (i ? "\n" : "") + ksr::ReportSummary(reports[i].first, reports[i].second, options);
-    }
-  }
-  std::fputs(out.c_str(), stdout);
+  std::fputs(ReadShown(command, reports, options).c_str(), stdout);
   return 0;
 }
 
@@ -171,17 +185,17 @@ int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
 // A machine file is explained; a report is read as without --explain.
 int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
   const std::string& path = command.files[0];
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "ksreport-read: %s: cannot be read\n", path.c_str());
-    return 2;
+  std::string bytes;
+  if (!ReadBytes(path, &bytes)) return 2;
+  if (!ksr::ExplainLooksLikeMachine(bytes)) {
+    NamedReports reports;
+    if (!ReadReportsIn(path, bytes, command.strict, &reports)) return 2;
+    std::fputs(ReadShown(command, reports, options).c_str(), stdout);
+    return 0;
   }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!ksr::ExplainLooksLikeMachine(bytes.str())) return ReadReports(command, options);
   // Misuse and a cut capture are part of what is explained, not a failure
   // of the reading.
-  int status = ksr::ExplainCommand("ksreport-read", path, bytes.str(), command.json, options.colour);
+  int status = ksr::ExplainCommand("ksreport-read", path, bytes, command.json, options.colour);
   return status == 2 ? 2 : 0;
 }
 
