@@ -29,13 +29,6 @@ const char* const kBenchWays[][2] = {{nullptr, nullptr},
                                      {"quoted \"> \"", "console padding"},
                                      {"UTF-16 little-endian", nullptr}};
 
-const ksr::ReportTransport* BenchTransport(const char* name) {
-  for (const ksr::ReportTransport& t : ksr::ReportTransports()) {
-    if (name && std::string(name) == t.Name) return &t;
-  }
-  return nullptr;
-}
-
 // Every machine's report in every way it may arrive.
 std::vector<std::string> BenchInputs() {
   std::vector<std::string> inputs;
@@ -48,11 +41,17 @@ std::vector<std::string> BenchInputs() {
     }
     std::string report = ksr::SimRunReport(machine, "C:/bench", false).report;
     for (const auto& way : kBenchWays) {
-      std::string bytes = report;
+      std::vector<const ksr::ReportTransport*> transports;
       for (const char* name : way) {
-        if (const ksr::ReportTransport* t = BenchTransport(name)) bytes = t->Apply(bytes);
+        if (name == nullptr) continue;
+        transports.push_back(ksr::ReportTransportNamed(name));
+        if (transports.back() == nullptr) {
+          std::fprintf(stderr, "no transport %s\n", name);
+          std::exit(2);
+        }
       }
-      inputs.push_back(bytes);
+      std::vector<std::string> kinds;
+      inputs.push_back(ksr::ReportTransportApply(report, transports, &kinds));
     }
   }
   return inputs;

@@ -19,18 +19,17 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-const ReportTransport& Transport(const std::string& name) {
-  for (const ReportTransport& t : ReportTransports()) {
-    if (name == t.Name) return t;
-  }
-  ADD_FAILURE() << "no transport " << name;
-  return ReportTransports().front();
-}
-
 std::string Apply(const std::string& report, const std::vector<std::string>& names) {
-  std::string out = report;
-  for (const std::string& name : names) out = Transport(name).Apply(out);
-  return out;
+  std::vector<const ReportTransport*> way;
+  for (const std::string& name : names) {
+    way.push_back(ReportTransportNamed(name));
+    if (way.back() == nullptr) {
+      ADD_FAILURE() << "no transport " << name;
+      return report;
+    }
+  }
+  std::vector<std::string> kinds;
+  return ReportTransportApply(report, way, &kinds);
 }
 
 std::string ReadError(const std::string& bytes) {
@@ -72,14 +71,10 @@ TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
       EXPECT_TRUE(tolerant[0].Transport.empty()) << name;
     }
     for (const auto& way : ways) {
-      std::string bytes = pristine;
       std::vector<std::string> kinds;
+      std::string bytes = ReportTransportApply(pristine, way, &kinds);
       std::string label = name;
-      for (const ReportTransport* t : way) {
-        bytes = t->Apply(bytes);
-        kinds.insert(kinds.end(), t->Kinds.begin(), t->Kinds.end());
-        label += std::string(", ") + t->Name;
-      }
+      for (const ReportTransport* t : way) label += std::string(", ") + t->Name;
       std::vector<ParsedReport> got;
       EXPECT_FALSE(ReportRead(bytes, true, &got, &error)) << label;
       if (!whole) {

@@ -105,6 +105,23 @@ const std::vector<ReportTransport>& ReportTransports() {
   return transports;
 }
 
+const ReportTransport* ReportTransportNamed(const std::string& name) {
+  for (const ReportTransport& t : ReportTransports()) {
+    if (name == t.Name) return &t;
+  }
+  return nullptr;
+}
+
+std::string ReportTransportApply(const std::string& report, const std::vector<const ReportTransport*>& way,
+                                 std::vector<std::string>* kinds) {
+  std::string bytes = report;
+  for (const ReportTransport* t : way) {
+    bytes = t->Apply(bytes);
+    kinds->insert(kinds->end(), t->Kinds.begin(), t->Kinds.end());
+  }
+  return bytes;
+}
+
 std::vector<std::vector<const ReportTransport*>> ReportTransportWays() {
   const std::vector<ReportTransport>& all = ReportTransports();
   std::vector<std::vector<const ReportTransport*>> ways;

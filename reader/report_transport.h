@@ -32,6 +32,14 @@ inline constexpr int kReportTransportLastLineEnd = 4;  // the file ends without 
 // Every transport the intake undoes.
 const std::vector<ReportTransport>& ReportTransports();
 
+// The transport of that name, or null.
+const ReportTransport* ReportTransportNamed(const std::string& name);
+
+// A report after the transports of a way, in order; the kinds the intake
+// should name for them are added to kinds.
+std::string ReportTransportApply(const std::string& report, const std::vector<const ReportTransport*>& way,
+                                 std::vector<std::string>* kinds);
+
 // Each transport alone, and every pair that can happen together, in the
 // order they happen.
 std::vector<std::vector<const ReportTransport*>> ReportTransportWays();

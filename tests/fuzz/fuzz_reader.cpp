@@ -44,12 +44,8 @@ void FuzzRender(const std::vector<ksr::ParsedReport>& reports) {
 // name the kinds.
 void FuzzTransported(const std::string& report, const ksr::ParsedReport& strict,
                      const std::vector<const ksr::ReportTransport*>& way) {
-  std::string bytes = report;
   std::vector<std::string> kinds;
-  for (const ksr::ReportTransport* t : way) {
-    bytes = t->Apply(bytes);
-    kinds.insert(kinds.end(), t->Kinds.begin(), t->Kinds.end());
-  }
+  std::string bytes = ksr::ReportTransportApply(report, way, &kinds);
   std::vector<ksr::ParsedReport> got;
   std::string error;
   FuzzCheck(ksr::ReportRead(bytes, false, &got, &error));
