@@ -101,10 +101,6 @@ bool SimEndCancelledRequest(uintptr_t event) {
   return true;
 }
 
-namespace {
-
-}  // namespace
-
 KSR_PLATFORM_LAYER_BEGIN
 
 static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,

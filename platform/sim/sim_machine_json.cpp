@@ -125,11 +125,7 @@ bool SimLoader::FailCalls(const SimJson& j, SimMachine* out) {
     if (!SimCanFail(failure.op)) return Fail(path + ".call", "not an operation that can fail: " + failure.op);
     if (item.contains("nth") && !Number(item["nth"], path + ".nth", &failure.nth)) return false;
     if (failure.nth == 0) return Fail(path + ".nth", "calls are counted from 1");
-    uint32_t error = 0;
-    if (item.contains("error")) {
-      if (!Number(item["error"], path + ".error", &error)) return false;
-      failure.error = error;
-    }
+    if (item.contains("error") && !Error(item["error"], path + ".error", &failure.error)) return false;
     out->failCalls.push_back(failure);
   }
   return true;

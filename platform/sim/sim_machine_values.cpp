@@ -108,7 +108,6 @@ bool SimLoader::NumberBytes(const SimJson& j, const std::string& path, SimBytes*
   return true;
 }
 
-
 // The size lies an answer may tell: sizeQuery and reported.
 bool SimLoader::Lies(const SimJson& j, const std::string& path, SimAnswer* answer) {
   return OptionalNumber(j, "sizeQuery", path, &answer->sizeQuery) &&
@@ -260,15 +259,7 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
       dataQuery = SimDataQuery();
       if (!DataQuery(j["dataQuery"], path + ".dataQuery", &*dataQuery)) return false;
     }
-    uint32_t v = 0;
-    if (j.contains("count")) {
-      if (!Number(j["count"], path + ".count", &v)) return false;
-      count = v;
-    }
-    if (j.contains("size")) {
-      if (!Number(j["size"], path + ".size", &v)) return false;
-      size = v;
-    }
+    if (!OptionalNumber(j, "count", path, &count) || !OptionalNumber(j, "size", path, &size)) return false;
     static const SimJson kNoItems = SimJson::array();
     items = j.contains("items") ? &j["items"] : &kNoItems;
   }
