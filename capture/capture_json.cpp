@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "capture/capture_store.h"
-
 namespace ksr {
 
 namespace {
@@ -126,7 +124,7 @@ void PutProperty(CaptureSink* sink, bool* first, const char* key, const CaptureA
                  int form) {
   if (a.Outcome == kCaptureRefused || (a.Outcome == kCaptureDelivered && a.Cut)) {
     PutKey(sink, first, key);
-    PutUnread(sink, a.Count, kCaptureBytesLimit);
+    PutUnread(sink, a.Count, kCaptureUnreadValueLimit);
     return;
   }
   if (a.Outcome != kCaptureDelivered) return;  // not there: the read fails
