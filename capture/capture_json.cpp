@@ -77,10 +77,36 @@ void PutKey(CaptureSink* sink, bool* first, const char* key) {
 
 uint32_t Min(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-// {"unread": N}: a value or answer of N bytes that the capture did not keep.
-void PutUnread(CaptureSink* sink, uint32_t length, uint32_t limit) {
+// The two objects of a value or answer: {"hex": "..."}, bytes kept, and
+// {"unread": N}, N bytes not kept. Each opener leaves its object open for
+// the fields that follow (PutField) and the closing "}".
+void OpenHex(CaptureSink* sink, const uint8_t* bytes, uint32_t length) {
+  Put(sink, "{\"hex\": ");
+  PutHex(sink, bytes, length);
+}
+
+void OpenUnread(CaptureSink* sink, uint32_t length) {
   Put(sink, "{\"unread\": ");
-  PutNumber(sink, Min(length, limit));
+  PutNumber(sink, length);
+}
+
+// , "key": value
+void PutField(CaptureSink* sink, const char* key, uint32_t value) {
+  Put(sink, ", \"");
+  Put(sink, key);
+  Put(sink, "\": ");
+  PutNumber(sink, value);
+}
+
+// {"hex": "..."} alone.
+void PutHexObject(CaptureSink* sink, const uint8_t* bytes, uint32_t length) {
+  OpenHex(sink, bytes, length);
+  Put(sink, "}");
+}
+
+// {"unread": N} alone, N at most limit.
+void PutUnread(CaptureSink* sink, uint32_t length, uint32_t limit) {
+  OpenUnread(sink, Min(length, limit));
   Put(sink, "}");
 }
 
@@ -90,9 +116,7 @@ void PutString(CaptureSink* sink, const CaptureAnswer& a) {
     PutQuoted(sink, a.Bytes, a.Length - 1);
     return;
   }
-  Put(sink, "{\"hex\": ");
-  PutHex(sink, a.Bytes, a.Length);
-  Put(sink, "}");
+  PutHexObject(sink, a.Bytes, a.Length);
 }
 
 // The hardware IDs: printable strings, each with its NUL, then one more.
@@ -104,9 +128,7 @@ void PutMulti(CaptureSink* sink, const CaptureAnswer& a) {
     list = end ? a.Bytes[i + 1] != 0 || i + 2 == a.Length : Printable(a.Bytes + i, 1);
   }
   if (!list) {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
-    Put(sink, "}");
+    PutHexObject(sink, a.Bytes, a.Length);
     return;
   }
   Put(sink, "[");
@@ -134,9 +156,7 @@ void PutProperty(CaptureSink* sink, bool* first, const char* key, const CaptureA
   } else if (form == 2 && a.Length == 4) {
     PutNumber(sink, WireLoadU32(a.Bytes));
   } else if (form == 2) {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
-    Put(sink, "}");
+    PutHexObject(sink, a.Bytes, a.Length);
   } else {
     PutString(sink, a);
   }
@@ -179,20 +199,12 @@ void PutDelivered(CaptureSink* sink, const CaptureAnswer& a, const uint32_t* siz
     return;
   }
   if (a.Cut) {
-    Put(sink, "{\"unread\": ");
-    PutNumber(sink, length);
+    OpenUnread(sink, length);
   } else {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
+    OpenHex(sink, a.Bytes, a.Length);
   }
-  if (sizeQuery != nullptr && *sizeQuery != length) {
-    Put(sink, ", \"sizeQuery\": ");
-    PutNumber(sink, *sizeQuery);
-  }
-  if (a.Count != length) {
-    Put(sink, ", \"reported\": ");
-    PutNumber(sink, a.Count);
-  }
+  if (sizeQuery != nullptr && *sizeQuery != length) PutField(sink, "sizeQuery", *sizeQuery);
+  if (a.Count != length) PutField(sink, "reported", a.Count);
   Put(sink, "}");
 }
 
@@ -213,18 +225,13 @@ void PutAnswer(CaptureSink* sink, const CaptureAnswer* requests, bool list) {
     case kCaptureDelivered:
       return PutDelivered(sink, data, &size);
     case kCaptureRefused:
-      Put(sink, "{\"unread\": ");
-      PutNumber(sink, data.Count);
-      if (data.Count != size) {
-        Put(sink, ", \"sizeQuery\": ");
-        PutNumber(sink, size);
-      }
+      OpenUnread(sink, data.Count);
+      if (data.Count != size) PutField(sink, "sizeQuery", size);
       Put(sink, "}");
       return;
     case kCapturePending:
     case kCaptureFailed:
-      Put(sink, "{\"unread\": ");
-      PutNumber(sink, size);
+      OpenUnread(sink, size);
       Put(sink, ", \"dataQuery\": ");
       PutEnd(sink, data);
       Put(sink, "}");
