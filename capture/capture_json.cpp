@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/machine_keys.h"
+
 namespace ksr {
 
 namespace {
@@ -142,20 +144,20 @@ void PutMulti(CaptureSink* sink, const CaptureAnswer& a) {
   Put(sink, "]");
 }
 
-void PutProperty(CaptureSink* sink, bool* first, const char* key, const CaptureAnswer& a,
-                 int form) {
+void PutProperty(CaptureSink* sink, bool* first, const MachineKey& key,
+                 const CaptureAnswer& a) {
   if (a.Outcome == kCaptureRefused || (a.Outcome == kCaptureDelivered && a.Cut)) {
-    PutKey(sink, first, key);
+    PutKey(sink, first, key.Key);
     PutUnread(sink, a.Count, kCaptureUnreadValueLimit);
     return;
   }
   if (a.Outcome != kCaptureDelivered) return;  // not there: the read fails
-  PutKey(sink, first, key);
-  if (form == 1) {
+  PutKey(sink, first, key.Key);
+  if (key.Form == kMachineTextList) {
     PutMulti(sink, a);
-  } else if (form == 2 && a.Length == 4) {
+  } else if (key.Form == kMachineNumber && a.Length == 4) {
     PutNumber(sink, WireLoadU32(a.Bytes));
-  } else if (form == 2) {
+  } else if (key.Form == kMachineNumber) {
     PutHexObject(sink, a.Bytes, a.Length);
   } else {
     PutString(sink, a);
@@ -242,20 +244,12 @@ void PutAnswer(CaptureSink* sink, const CaptureAnswer* requests, bool list) {
 }
 
 void PutPin(CaptureSink* sink, const CapturePin* pin) {
-  static const struct { const char* key; uint32_t id; bool list; } kProperties[] = {
-      {"communication", KSPROPERTY_PIN_COMMUNICATION, false},
-      {"globalInstances", KSPROPERTY_PIN_GLOBALCINSTANCES, false},
-      {"instances", KSPROPERTY_PIN_CINSTANCES, false},
-      {"interfaces", KSPROPERTY_PIN_INTERFACES, true},
-      {"mediums", KSPROPERTY_PIN_MEDIUMS, true},
-      {"dataflow", KSPROPERTY_PIN_DATAFLOW, false},
-      {"dataRanges", KSPROPERTY_PIN_DATARANGES, true}};
   static const CaptureAnswer kNone[2] = {};
   bool first = true;
   Put(sink, "{");
-  for (const auto& p : kProperties) {
-    PutKey(sink, &first, p.key);
-    PutAnswer(sink, pin != nullptr ? pin->Requests[p.id] : kNone, p.list);
+  for (const MachineKey& k : kMachinePinKeys) {
+    PutKey(sink, &first, k.Key);
+    PutAnswer(sink, pin != nullptr ? pin->Requests[k.Property] : kNone, k.Form != kMachineFixed);
   }
   Put(sink, "}");
 }
@@ -319,14 +313,12 @@ void PutInterface(CaptureSink* sink, const CaptureInterface& i) {
 }
 
 void PutDevice(CaptureSink* sink, const CaptureDevice& d) {
-  static const struct { const char* key; int form; } kProperties[kCaptureProperties] = {
-      {"description", 0}, {"hardwareIds", 1}, {"busNumber", 2}, {"manufacturer", 0}, {"service", 0}};
   bool first = true;
   Put(sink, "\n    {");
   PutKey(sink, &first, "devInst");
   PutNumber(sink, d.Data.DevInst);
-  for (uint32_t p = 0; p < kCaptureProperties; ++p) {
-    PutProperty(sink, &first, kProperties[p].key, d.Properties[p], kProperties[p].form);
+  for (uint32_t p = 0; p < kMachineDeviceKeyCount; ++p) {
+    PutProperty(sink, &first, kMachineDeviceKeys[p], d.Properties[p]);
   }
   PutKey(sink, &first, "interfaces");
   Put(sink, "[");
