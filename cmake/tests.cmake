@@ -91,24 +91,12 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
 endif()
 
 # Writes to FILE, one a line and relative to the source tree, the C and C++
-# sources of the TARGETs and of every library of this project that they
-# link, directly or through another.
+# sources of every target of the product's own code (ksreport_product).
 function(ksreport_write_sources file)
-  set(pending ${ARGN})
-  set(seen "")
+  get_property(targets GLOBAL PROPERTY KSREPORT_PRODUCT_TARGETS)
   set(sources "")
-  while(pending)
-    list(POP_FRONT pending name)
-    if(NOT TARGET ${name} OR name IN_LIST seen)
-      continue()
-    endif()
-    list(APPEND seen ${name})
-    get_target_property(imported ${name} IMPORTED)
+  foreach(name IN LISTS targets)
     get_target_property(dir ${name} SOURCE_DIR)
-    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${dir}" own)
-    if(imported OR NOT own)
-      continue()
-    endif()
     get_target_property(files ${name} SOURCES)
     foreach(source IN LISTS files)
       if(source MATCHES "\\.(c|cpp)$")
@@ -117,23 +105,16 @@ function(ksreport_write_sources file)
         list(APPEND sources ${source})
       endif()
     endforeach()
-    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
-      get_target_property(links ${name} ${property})
-      if(links)
-        list(APPEND pending ${links})
-      endif()
-    endforeach()
-  endwhile()
+  endforeach()
   list(REMOVE_DUPLICATES sources)
   list(JOIN sources "\n" text)
   file(GENERATE OUTPUT ${file} CONTENT "${text}\n")
 endfunction()
 
 if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
-  # The product's logic as the build has it once every library is defined:
+  # The product's code as the build has it once every library is defined:
   # the list is written at the end of the configuration.
-  cmake_language(DEFER CALL ksreport_write_sources ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
-                 ks_logic ks_capture_layer)
+  cmake_language(DEFER CALL ksreport_write_sources ${CMAKE_BINARY_DIR}/static_analysis_sources.txt)
   # The Windows program's own files are not built here; cppcheck reads them.
   file(GLOB windows_forwarders CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
        ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
