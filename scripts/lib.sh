@@ -4,6 +4,7 @@
 #   machine_files ROOT        every machine file of the tree at ROOT, one a line
 #   frame_is_expected REPORT  the report of a machine without devices, as
 #                             tests/expected/empty-report.txt spells it
+#   crlf_lines FILE           every line of FILE ends in CR LF
 #   check NAME EXPR           a test's check, "ok: NAME" or "FAIL: NAME";
 #   check_fail WHAT           a failure found otherwise; check_exit ends the script
 #   build_require DIR FLAVOUR FILE...   says what to build when a build lacks FILE
@@ -35,6 +36,14 @@ frame_is_expected() {
   closing=$(tail -n 1 "$expected" | sed 's/support@example\.invalid!\r$//')
   cmp -s <(tail -n +2 "$1" | head -n -1) <(head -n -1 "$expected") &&
     tail -n 1 "$1" | grep -q "^${closing}[^ ]*!"$'\r$'
+}
+
+# crlf_lines FILE: succeeds when every line of FILE, the last one too, ends
+# in CR LF.
+crlf_lines() {
+  local lines; lines=$(tr -cd '\n' <"$1" | wc -c)
+  [ "$lines" -gt 0 ] && [ "$(tr -cd '\r' <"$1" | wc -c)" -eq "$lines" ] &&
+    [ "$(grep -c $'\r$' "$1")" -eq "$lines" ] && [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ]
 }
 
 # check NAME EXPR: EXPR is a shell condition, evaluated in the caller's

@@ -15,7 +15,7 @@ report="$work/a/ksreport.txt"
 check "exits" '[ $rc -eq 0 ]'
 check "report lands beside the exe" '[ -f "$report" ]'
 check "prints nothing" '[ ! -s "$work/out1" ] && [ ! -s "$work/err1" ]'
-check "every line ends in CR LF" '[ "$(tr -d "\n" < "$report" | tr -cd "\r" | wc -c)" -eq "$(tr -cd "\n" < "$report" | wc -c)" ] && [ "$(tail -c 2 "$report" | od -An -tx1 | tr -d " ")" = "0d0a" ]'
+check "every line ends in CR LF" 'crlf_lines "$report"'
 if grep -q "^Device Path: " "$report"; then
   # Wine showed devices: each block must be well formed.
   check "device blocks are well formed" 'awk '"'"'/8< /{getline a; getline b; getline c; getline d; if (a !~ /^Device Path: / || b !~ /^Device BUS NUMBER = [0-9A-F]{8}\r$/ || c !~ / \/ .* \/ .*\.sys\r$/ || d !~ /^Instance ID: [0-9A-F]{8}\r$/) bad=1} END {exit bad}'"'"' "$report"'
