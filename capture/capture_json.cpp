@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "capture/capture_store.h"
+#include "platform/machine_keys.h"
 
 namespace ksr {
 
@@ -79,10 +79,36 @@ void PutKey(CaptureSink* sink, bool* first, const char* key) {
 
 uint32_t Min(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
-// {"unread": N}: a value or answer of N bytes that the capture did not keep.
-void PutUnread(CaptureSink* sink, uint32_t length, uint32_t limit) {
+// The two objects of a value or answer: {"hex": "..."}, bytes kept, and
+// {"unread": N}, N bytes not kept. Each opener leaves its object open for
+// the fields that follow (PutField) and the closing "}".
+void OpenHex(CaptureSink* sink, const uint8_t* bytes, uint32_t length) {
+  Put(sink, "{\"hex\": ");
+  PutHex(sink, bytes, length);
+}
+
+void OpenUnread(CaptureSink* sink, uint32_t length) {
   Put(sink, "{\"unread\": ");
-  PutNumber(sink, Min(length, limit));
+  PutNumber(sink, length);
+}
+
+// , "key": value
+void PutField(CaptureSink* sink, const char* key, uint32_t value) {
+  Put(sink, ", \"");
+  Put(sink, key);
+  Put(sink, "\": ");
+  PutNumber(sink, value);
+}
+
+// {"hex": "..."} alone.
+void PutHexObject(CaptureSink* sink, const uint8_t* bytes, uint32_t length) {
+  OpenHex(sink, bytes, length);
+  Put(sink, "}");
+}
+
+// {"unread": N} alone, N at most limit.
+void PutUnread(CaptureSink* sink, uint32_t length, uint32_t limit) {
+  OpenUnread(sink, Min(length, limit));
   Put(sink, "}");
 }
 
@@ -92,9 +118,7 @@ void PutString(CaptureSink* sink, const CaptureAnswer& a) {
     PutQuoted(sink, a.Bytes, a.Length - 1);
     return;
   }
-  Put(sink, "{\"hex\": ");
-  PutHex(sink, a.Bytes, a.Length);
-  Put(sink, "}");
+  PutHexObject(sink, a.Bytes, a.Length);
 }
 
 // The hardware IDs: printable strings, each with its NUL, then one more.
@@ -106,9 +130,7 @@ void PutMulti(CaptureSink* sink, const CaptureAnswer& a) {
     list = end ? a.Bytes[i + 1] != 0 || i + 2 == a.Length : Printable(a.Bytes + i, 1);
   }
   if (!list) {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
-    Put(sink, "}");
+    PutHexObject(sink, a.Bytes, a.Length);
     return;
   }
   Put(sink, "[");
@@ -122,23 +144,21 @@ void PutMulti(CaptureSink* sink, const CaptureAnswer& a) {
   Put(sink, "]");
 }
 
-void PutProperty(CaptureSink* sink, bool* first, const char* key, const CaptureAnswer& a,
-                 int form) {
+void PutProperty(CaptureSink* sink, bool* first, const MachineKey& key,
+                 const CaptureAnswer& a) {
   if (a.Outcome == kCaptureRefused || (a.Outcome == kCaptureDelivered && a.Cut)) {
-    PutKey(sink, first, key);
-    PutUnread(sink, a.Count, kCaptureBytesLimit);
+    PutKey(sink, first, key.Key);
+    PutUnread(sink, a.Count, kCaptureUnreadValueLimit);
     return;
   }
   if (a.Outcome != kCaptureDelivered) return;  // not there: the read fails
-  PutKey(sink, first, key);
-  if (form == 1) {
+  PutKey(sink, first, key.Key);
+  if (key.Form == kMachineTextList) {
     PutMulti(sink, a);
-  } else if (form == 2 && a.Length == 4) {
+  } else if (key.Form == kMachineNumber && a.Length == 4) {
     PutNumber(sink, WireLoadU32(a.Bytes));
-  } else if (form == 2) {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
-    Put(sink, "}");
+  } else if (key.Form == kMachineNumber) {
+    PutHexObject(sink, a.Bytes, a.Length);
   } else {
     PutString(sink, a);
   }
@@ -181,20 +201,12 @@ void PutDelivered(CaptureSink* sink, const CaptureAnswer& a, const uint32_t* siz
     return;
   }
   if (a.Cut) {
-    Put(sink, "{\"unread\": ");
-    PutNumber(sink, length);
+    OpenUnread(sink, length);
   } else {
-    Put(sink, "{\"hex\": ");
-    PutHex(sink, a.Bytes, a.Length);
+    OpenHex(sink, a.Bytes, a.Length);
   }
-  if (sizeQuery != nullptr && *sizeQuery != length) {
-    Put(sink, ", \"sizeQuery\": ");
-    PutNumber(sink, *sizeQuery);
-  }
-  if (a.Count != length) {
-    Put(sink, ", \"reported\": ");
-    PutNumber(sink, a.Count);
-  }
+  if (sizeQuery != nullptr && *sizeQuery != length) PutField(sink, "sizeQuery", *sizeQuery);
+  if (a.Count != length) PutField(sink, "reported", a.Count);
   Put(sink, "}");
 }
 
@@ -215,18 +227,13 @@ void PutAnswer(CaptureSink* sink, const CaptureAnswer* requests, bool list) {
     case kCaptureDelivered:
       return PutDelivered(sink, data, &size);
     case kCaptureRefused:
-      Put(sink, "{\"unread\": ");
-      PutNumber(sink, data.Count);
-      if (data.Count != size) {
-        Put(sink, ", \"sizeQuery\": ");
-        PutNumber(sink, size);
-      }
+      OpenUnread(sink, data.Count);
+      if (data.Count != size) PutField(sink, "sizeQuery", size);
       Put(sink, "}");
       return;
     case kCapturePending:
     case kCaptureFailed:
-      Put(sink, "{\"unread\": ");
-      PutNumber(sink, size);
+      OpenUnread(sink, size);
       Put(sink, ", \"dataQuery\": ");
       PutEnd(sink, data);
       Put(sink, "}");
@@ -237,20 +244,12 @@ void PutAnswer(CaptureSink* sink, const CaptureAnswer* requests, bool list) {
 }
 
 void PutPin(CaptureSink* sink, const CapturePin* pin) {
-  static const struct { const char* key; uint32_t id; bool list; } kProperties[] = {
-      {"communication", KSPROPERTY_PIN_COMMUNICATION, false},
-      {"globalInstances", KSPROPERTY_PIN_GLOBALCINSTANCES, false},
-      {"instances", KSPROPERTY_PIN_CINSTANCES, false},
-      {"interfaces", KSPROPERTY_PIN_INTERFACES, true},
-      {"mediums", KSPROPERTY_PIN_MEDIUMS, true},
-      {"dataflow", KSPROPERTY_PIN_DATAFLOW, false},
-      {"dataRanges", KSPROPERTY_PIN_DATARANGES, true}};
   static const CaptureAnswer kNone[2] = {};
   bool first = true;
   Put(sink, "{");
-  for (const auto& p : kProperties) {
-    PutKey(sink, &first, p.key);
-    PutAnswer(sink, pin != nullptr ? pin->Requests[p.id] : kNone, p.list);
+  for (const MachineKey& k : kMachinePinKeys) {
+    PutKey(sink, &first, k.Key);
+    PutAnswer(sink, pin != nullptr ? pin->Requests[k.Property] : kNone, k.Form != kMachineFixed);
   }
   Put(sink, "}");
 }
@@ -314,14 +313,12 @@ void PutInterface(CaptureSink* sink, const CaptureInterface& i) {
 }
 
 void PutDevice(CaptureSink* sink, const CaptureDevice& d) {
-  static const struct { const char* key; int form; } kProperties[kCaptureProperties] = {
-      {"description", 0}, {"hardwareIds", 1}, {"busNumber", 2}, {"manufacturer", 0}, {"service", 0}};
   bool first = true;
   Put(sink, "\n    {");
   PutKey(sink, &first, "devInst");
   PutNumber(sink, d.Data.DevInst);
-  for (uint32_t p = 0; p < kCaptureProperties; ++p) {
-    PutProperty(sink, &first, kProperties[p].key, d.Properties[p], kProperties[p].form);
+  for (uint32_t p = 0; p < kMachineDeviceKeyCount; ++p) {
+    PutProperty(sink, &first, kMachineDeviceKeys[p], d.Properties[p]);
   }
   PutKey(sink, &first, "interfaces");
   Put(sink, "[");

@@ -9,6 +9,12 @@
 
 namespace ksr {
 
+// The longest value the file gives by its length alone ({"unread": N}, a
+// device property refused for size); a loader of machine files takes no
+// longer one, so a longer need is written as this. The loader's own bound;
+// capture_json_test.cpp holds the two equal.
+constexpr uint32_t kCaptureUnreadValueLimit = 16u << 20;
+
 // Where the text goes, in pieces: Flush gets each full buffer and the rest
 // at the end, and returns false when the text can't be taken; the writer
 // then stops.

@@ -10,10 +10,19 @@
 #include <vector>
 
 #include "capture/capture_store.h"
+#include "platform/sim/sim.h"
 #include "tests/test.h"
 
 namespace ksr {
 namespace {
+
+// The capture program links no simulator, so its bounds are its own; they
+// must be the replay's: the longest unread value the loader takes, and the
+// largest block the simulated heap grants.
+static_assert(kCaptureUnreadValueLimit == kSimUnreadValueLimit,
+              "a refused property's size is capped where the loader refuses it");
+static_assert(kCaptureReplayHeapLimit == kSimHeapLimit,
+              "a capture is marked as over the simulated heap where that heap refuses");
 
 bool ToString(void* context, const char* text, uint32_t length) {
   static_cast<std::string*>(context)->append(text, length);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "platform/machine_keys.h"
 #include "platform/wintypes.h"
 
 namespace ksr {
@@ -43,6 +44,14 @@ struct CapturePin {
   CaptureAnswer Requests[kCapturePinProperties][2];
 };
 
+// Every pin property of a machine file, from the one at `at` on, has its
+// requests in a CapturePin.
+constexpr bool CapturePinKeysHeld(uint32_t at = 0) {
+  return at == kMachinePinKeyCount ||
+         (kMachinePinKeys[at].Property < kCapturePinProperties && CapturePinKeysHeld(at + 1));
+}
+static_assert(CapturePinKeysHeld(), "a pin property of the machine file that CapturePin does not hold");
+
 struct CapturePinSlot {
   CapturePin* Pin;  // null where the pin was never asked
 };
@@ -65,20 +74,10 @@ struct CaptureInterface {
   HKEY OpenKey;                // while open
 };
 
-// Device properties in the order the run reads them.
-enum CaptureProperty : uint32_t {
-  kCaptureDescription = 0,
-  kCaptureHardwareIds,
-  kCaptureBusNumber,
-  kCaptureManufacturer,
-  kCaptureService,
-  kCaptureProperties
-};
-
 struct CaptureDevice {
   CaptureDevice* Next;
   SP_DEVINFO_DATA Data;  // as delivered, to know the device again
-  CaptureAnswer Properties[kCaptureProperties];
+  CaptureAnswer Properties[kMachineDeviceKeyCount];  // as kMachineDeviceKeys lists them
   CaptureInterface* Interfaces;
   CaptureInterface* LastInterface;
 };

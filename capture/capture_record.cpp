@@ -80,19 +80,6 @@ CaptureInterface* FindByPath(const char* path) {
 
 void Unplaced() { gCapture.Truncated |= kCaptureUnplaced; }
 
-// The place of a device property in the order the run reads them;
-// kCaptureProperties for one it does not read.
-uint32_t PropertyIndex(DWORD property) {
-  switch (property) {
-    case SPDRP_DEVICEDESC: return kCaptureDescription;
-    case SPDRP_HARDWAREID: return kCaptureHardwareIds;
-    case SPDRP_BUSNUMBER: return kCaptureBusNumber;
-    case SPDRP_MFG: return kCaptureManufacturer;
-    case SPDRP_SERVICE: return kCaptureService;
-    default: return kCaptureProperties;
-  }
-}
-
 CapturePin* PinOf(CaptureInterface* iface, uint32_t pinId) {
   if (pinId >= kCaptureMaxPins) {
     gCapture.Truncated |= kCaptureRecordsOverBound;
@@ -160,8 +147,8 @@ void CaptureRecordDevice(bool ok, const SP_DEVINFO_DATA* data) {
 void CaptureRecordProperty(const SP_DEVINFO_DATA* data, DWORD property, bool ok, DWORD error,
                            const uint8_t* buffer, DWORD bufferSize, DWORD requiredSize) {
   CaptureDevice* device = FindDevice(data);
-  uint32_t index = PropertyIndex(property);
-  if (device == nullptr || index == kCaptureProperties) return Unplaced();
+  uint32_t index = MachineDeviceKeyIndex(property);
+  if (device == nullptr || index == kMachineDeviceKeyCount) return Unplaced();
   CaptureAnswer& answer = device->Properties[index];
   if (answer.Outcome != kCaptureNotAsked) return Unplaced();
   if (ok) {

@@ -17,6 +17,7 @@ constexpr uint32_t kCaptureBytesLimit = 16u << 20;
 constexpr uint32_t kCaptureRecordsLimit = 8u << 20;
 // The largest answer buffer that a replay's simulated heap grants: a real
 // heap that granted more makes a replay that can't follow the machine.
+// The simulator's own bound; capture_json_test.cpp holds the two equal.
 constexpr uint64_t kCaptureReplayHeapLimit = 64u << 20;
 
 // A zero-filled block of size bytes for a record, aligned for pointers, or

@@ -39,9 +39,7 @@ target_compile_definitions(ksreport_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_S
 target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader ks_capture_model gtest gtest_main)
 # What mail and editors do to reports, for the intake's tests.
 target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/reader/report_transport.cpp)
-if(MINGW)
-  target_link_options(ksreport_tests PRIVATE -static -static-libgcc -static-libstdc++)
-endif()
+ksreport_static_runtime(ksreport_tests)
 
 # Cross builds run their programs under their emulator: the x86_64 ones
 # under the host's Wine, the i686 ones under the private 32-bit Wine
@@ -91,24 +89,12 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
 endif()
 
 # Writes to FILE, one a line and relative to the source tree, the C and C++
-# sources of the TARGETs and of every library of this project that they
-# link, directly or through another.
+# sources of every target of the product's own code (ksreport_product).
 function(ksreport_write_sources file)
-  set(pending ${ARGN})
-  set(seen "")
+  get_property(targets GLOBAL PROPERTY KSREPORT_PRODUCT_TARGETS)
   set(sources "")
-  while(pending)
-    list(POP_FRONT pending name)
-    if(NOT TARGET ${name} OR name IN_LIST seen)
-      continue()
-    endif()
-    list(APPEND seen ${name})
-    get_target_property(imported ${name} IMPORTED)
+  foreach(name IN LISTS targets)
     get_target_property(dir ${name} SOURCE_DIR)
-    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${dir}" own)
-    if(imported OR NOT own)
-      continue()
-    endif()
     get_target_property(files ${name} SOURCES)
     foreach(source IN LISTS files)
       if(source MATCHES "\\.(c|cpp)$")
@@ -117,23 +103,16 @@ function(ksreport_write_sources file)
         list(APPEND sources ${source})
       endif()
     endforeach()
-    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
-      get_target_property(links ${name} ${property})
-      if(links)
-        list(APPEND pending ${links})
-      endif()
-    endforeach()
-  endwhile()
+  endforeach()
   list(REMOVE_DUPLICATES sources)
   list(JOIN sources "\n" text)
   file(GENERATE OUTPUT ${file} CONTENT "${text}\n")
 endfunction()
 
 if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
-  # The product's logic as the build has it once every library is defined:
+  # The product's code as the build has it once every library is defined:
   # the list is written at the end of the configuration.
-  cmake_language(DEFER CALL ksreport_write_sources ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
-                 ks_logic ks_capture_layer)
+  cmake_language(DEFER CALL ksreport_write_sources ${CMAKE_BINARY_DIR}/static_analysis_sources.txt)
   # The Windows program's own files are not built here; cppcheck reads them.
   file(GLOB windows_forwarders CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
        ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
@@ -154,12 +133,14 @@ if(WIN32)
     add_test(NAME exe_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_exe_checks.sh
              $<TARGET_FILE:ksreport> ${CMAKE_BINARY_DIR}/wine-runs)
     set_tests_properties(exe_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+    # The native build whose programs replay and prepare what the Windows
+    # programs play under Wine.
+    set(KSREPORT_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
+        "Native build holding ksreport-sim and ksreport-wineprep")
     # The capture program as a customer runs it; its capture is replayed by
     # the native runner.
-    set(KSREPORT_NATIVE_SIM ${CMAKE_SOURCE_DIR}/build/native/ksreport-sim CACHE FILEPATH
-        "Native ksreport-sim that replays the Windows captures")
     add_test(NAME capture_under_wine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine_capture_checks.sh
-             $<TARGET_FILE:ksreport-capture> $<TARGET_FILE:ksreport> ${KSREPORT_NATIVE_SIM}
+             $<TARGET_FILE:ksreport-capture> $<TARGET_FILE:ksreport> ${KSREPORT_NATIVE_BUILD_DIR}/ksreport-sim
              ${CMAKE_BINARY_DIR}/wine-capture-runs)
     set_tests_properties(capture_under_wine PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
@@ -171,8 +152,6 @@ endif()
 # never shipped, built for the build's own architecture: the x86_64 one
 # against the host's Wine, the i686 one against the private 32-bit Wine.
 if(WIN32 AND MINGW AND ksreport_emulated)
-  set(KSREPORT_NATIVE_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/native CACHE PATH
-      "Native build holding ksreport-sim and ksreport-wineprep")
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(wine_arch x64)
     set(wine_setupapi_default /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/setupapi.dll)
@@ -232,9 +211,7 @@ ksreport_warnings(ksreport_explain_tests)
 target_compile_definitions(ksreport_explain_tests PRIVATE KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_include_directories(ksreport_explain_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(ksreport_explain_tests PRIVATE ks_explain gtest gtest_main)
-if(MINGW)
-  target_link_options(ksreport_explain_tests PRIVATE -static -static-libgcc -static-libstdc++)
-endif()
+ksreport_static_runtime(ksreport_explain_tests)
 if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
   add_test(NAME explain COMMAND ksreport_explain_tests)
   add_test(NAME explain_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/explain_check.sh

@@ -4,9 +4,15 @@
 #   machine_files ROOT        every machine file of the tree at ROOT, one a line
 #   frame_is_expected REPORT  the report of a machine without devices, as
 #                             tests/expected/empty-report.txt spells it
+#   crlf_lines FILE           every line of FILE ends in CR LF
+#   after_banner REPORT       the report but for its banner, which names the
+#                             program that wrote it
+#   after_provenance CAPTURE  a capture's machine file but for its provenance
 #   check NAME EXPR           a test's check, "ok: NAME" or "FAIL: NAME";
 #   check_fail WHAT           a failure found otherwise; check_exit ends the script
 #   build_require DIR FLAVOUR FILE...   says what to build when a build lacks FILE
+#   read_only_run DIR WINE PROGRAM OUT ERR   runs a program in a folder it
+#                             can't write to
 #   wine64_loader, wine64_server        Wine's 64-bit programs
 #   wine_run_prefix           the prefix of scripts/wine-run
 #   wine_prefix_make PREFIX LOADER SERVER [REG]   makes a Wine prefix once
@@ -14,6 +20,7 @@
 #   wine32_env                the environment its programs need, and
 #                             wine32_sched, the command they run under
 #   wine32_prefix_make PREFIX  makes a trimmed 32-bit prefix once
+#   wine_flavour ARCH         the Windows build of --arch x64|x86
 #   wine_play_builds WIN_BUILD FLAVOUR NATIVE_BUILD   what playing machines
 #                             under Wine needs of the builds
 # Paths come in as arguments, so a second prefix or another Wine (another
@@ -28,13 +35,30 @@ machine_files() {  # ROOT
   done
 }
 
+# after_banner REPORT: the report but for its first line, the banner, which
+# names the program that wrote it (ksreport, ksreport-capture) and its
+# version. Two runs of one machine give the same report after it.
+after_banner() { tail -n +2 "$1"; }
+
+# after_provenance CAPTURE: a capture's machine file but for its first two
+# lines, "{" and the capture's provenance (program, version, architecture).
+after_provenance() { tail -n +3 "$1"; }
+
 # frame_is_expected REPORT: after its banner, REPORT is the expected empty
 # report, with whatever feedback address the build writes.
 frame_is_expected() {
   local expected=$ksr_root/tests/expected/empty-report.txt closing
   closing=$(tail -n 1 "$expected" | sed 's/support@example\.invalid!\r$//')
-  cmp -s <(tail -n +2 "$1" | head -n -1) <(head -n -1 "$expected") &&
+  cmp -s <(after_banner "$1" | head -n -1) <(head -n -1 "$expected") &&
     tail -n 1 "$1" | grep -q "^${closing}[^ ]*!"$'\r$'
+}
+
+# crlf_lines FILE: succeeds when every line of FILE, the last one too, ends
+# in CR LF.
+crlf_lines() {
+  local lines; lines=$(tr -cd '\n' <"$1" | wc -c)
+  [ "$lines" -gt 0 ] && [ "$(tr -cd '\r' <"$1" | wc -c)" -eq "$lines" ] &&
+    [ "$(grep -c $'\r$' "$1")" -eq "$lines" ] && [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ]
 }
 
 # check NAME EXPR: EXPR is a shell condition, evaluated in the caller's
@@ -60,6 +84,21 @@ build_require() {
   echo "$(basename "$0"): $dir lacks ${missing[*]}" >&2
   echo "build it first: $ksr_root/scripts/build $flavour$note" >&2
   return 1
+}
+
+# read_only_run DIR WINE PROGRAM OUT ERR: runs DIR/PROGRAM under WINE, in
+# DIR, while DIR can't be written to (chattr +i), with its output in OUT and
+# ERR, and sets rc to its status. Returns 1, saying that the read-only
+# checks are skipped, where chattr +i is not available.
+read_only_run() {
+  local dir=$1 wine=$2 program=$3 out=$4 err=$5
+  if ! chattr +i "$dir" 2>/dev/null; then
+    echo "skipped: read-only folder (chattr +i is not available here)"
+    return 1
+  fi
+  (cd "$dir" && timeout 60 "$wine" "./$program" >"$out" 2>"$err"); rc=$?
+  chattr -i "$dir"
+  return 0
 }
 
 # Debian's wine64: the loader of 64-bit programs and the server of a prefix.
@@ -98,6 +137,17 @@ wine_prefix_make() {
     fi
     touch "$prefix/.ready"
   ) 9>"$prefix.lock"
+}
+
+# wine_flavour ARCH: the scripts/build flavour whose programs --arch ARCH
+# plays: win64 for x64, win32 for x86; for another ARCH it says so and
+# returns 1.
+wine_flavour() {
+  case $1 in
+    x64) echo win64 ;;
+    x86) echo win32 ;;
+    *) echo "$(basename "$0"): --arch is x64 or x86, not $1" >&2; return 1 ;;
+  esac
 }
 
 # wine_play_builds WIN_BUILD FLAVOUR NATIVE_BUILD: returns 0 when the Windows

@@ -27,7 +27,7 @@ while read -r machine; do
   check "$name: the replay gives the same report" 'cmp -s "$own" "$w/replay/ksreport.txt"'
   "$capture" "$json" "$w/again" 2>/dev/null
   check "$name: capturing the replay gives the capture back" \
-    'cmp -s <(tail -n +3 "$json") <(tail -n +3 "$w/again/ksreport-capture.json")'
+    'cmp -s <(after_provenance "$json") <(after_provenance "$w/again/ksreport-capture.json")'
 done < <(machine_files "$src")
 
 # An answer over the bound: the capture is cut, and its replay says so.

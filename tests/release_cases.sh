@@ -1,19 +1,17 @@
 # Helpers of tests/release_check.sh, and check_cases: scripts/release
 # --check on good and broken packages. Sourced, not run; check_cases uses
 # check, here, work, version, epoch, c and the packages zip_a (unsigned)
-# and zip_c (signed test release) of the caller.
+# and zip_c (signed test release) of the caller. Broken packages get their
+# SHA256SUMS as a release does (tools/release/common.sh), so that each
+# shows the one fault it was given; the expected faults, and the file
+# names and CA file in them, are written here and not taken from the code
+# that --check runs.
+. "$here/tools/release/common.sh"
 
 # The PE header's time stamp of a program, in seconds since 1970.
 pe_stamp() {
   local at; at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
   od -An -tu4 -j$((at + 8)) -N4 "$1" | tr -d ' '
-}
-
-# Succeeds when every line of a file, the last one too, ends in CR LF.
-crlf() {
-  local lines; lines=$(tr -cd '\n' <"$1" | wc -c)
-  [ "$lines" -gt 0 ] && [ "$(tr -cd '\r' <"$1" | wc -c)" -eq "$lines" ] &&
-    [ "$(grep -c $'\r$' "$1")" -eq "$lines" ] && [ "$(tail -c 2 "$1" | od -An -tx1 | tr -d ' ')" = 0d0a ]
 }
 
 # Stops the test when a release it goes on with was not made.
@@ -69,7 +67,7 @@ unpacked() {  # NAME ZIP
 repack() {  # NAME ZIPNAME [resum]
   local dir=$work/broken/$1
   if [ "${3:-}" = resum ]; then
-    (cd "$dir/pkg" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+    ReleaseSums "$dir/pkg"
   fi
   python3 "$here/tools/release/pack-zip.py" "$dir/$2" "$epoch" "$dir/pkg"
 }

@@ -86,7 +86,7 @@ check "every entry is dated at the commit ($zip_time UTC) with fixed modes" \
 unzip -q "$zip_a" -d "$work/pkg-a"
 readme=$work/pkg-a/README.txt
 check "README.txt: CR LF lines, the version, the address, no test notice, nothing left to fill in" \
-  'crlf "$readme" && head -n 1 "$readme" | grep -q "^ksreport $version - " && grep -q "^       $address"$'"'"'\r$'"'"' "$readme" && ! grep -q "TEST\|@[A-Z_]*@" "$readme"'
+  'crlf_lines "$readme" && head -n 1 "$readme" | grep -q "^ksreport $version - " && grep -q "^       $address"$'"'"'\r$'"'"' "$readme" && ! grep -q "TEST\|@[A-Z_]*@" "$readme"'
 check "SHA256SUMS checks" '(cd "$work/pkg-a" && sha256sum --quiet -c SHA256SUMS)'
 wine_report "$work/pkg-a/x64/ksreport.exe" "$work/wine-a"
 check "x64/ksreport.exe under Wine: banner with the version, closing line with the address" \
@@ -109,7 +109,7 @@ check "the password is on no command line, in no log and in the environment of n
   '! grep -rqF -- "$password" "$work/c.log" "$work/osslsigncode-args" "$c/build/release" && grep -q "^sign .*-readpass /dev/fd/" "$work/osslsigncode-args" && ! grep -q -- "-pass " "$work/osslsigncode-args"'
 unzip -q "$zip_c" -d "$work/pkg-c"
 check "README.txt of the test release says so first" \
-  'crlf "$work/pkg-c/README.txt" && [ "$(head -n 1 "$work/pkg-c/README.txt")" = "TEST RELEASE - NOT FOR CUSTOMERS"$'"'"'\r'"'"' ]'
+  'crlf_lines "$work/pkg-c/README.txt" && [ "$(head -n 1 "$work/pkg-c/README.txt")" = "TEST RELEASE - NOT FOR CUSTOMERS"$'"'"'\r'"'"' ]'
 for exe in "$work"/pkg-c/*/*.exe; do
   name=${exe#"$work/pkg-c/"}
   check "$name: SHA-256 Authenticode signature chains to the throwaway authority" \

@@ -81,6 +81,13 @@ struct SimDevice {
   std::vector<SimInterface> interfaces;
 };
 
+// Where a device keeps a device property (SPDRP_*) and a pin its answer to
+// a pin property (KSPROPERTY_PIN_*): null for a property they don't hold.
+typedef std::optional<SimBytes> SimDevice::*SimDeviceField;
+typedef SimAnswer SimPin::*SimPinField;
+SimDeviceField SimDevicePropertyField(DWORD property);
+SimPinField SimPinPropertyField(DWORD propertyId);
+
 // The nth call of a platform operation fails with error: it ends at once
 // and changes nothing, but for the releasing operations (CloseHandle,
 // RegCloseKey, HeapFree, SetupDiDestroyDeviceInfoList), which release and

@@ -1,4 +1,5 @@
-// Builders of simulated answers; byte layouts as the drivers deliver them.
+// Builders of simulated answers, byte layouts as the drivers deliver them;
+// and where a device or pin holds the answer to each property.
 #include "platform/sim/sim.h"
 
 namespace ksr {
@@ -112,6 +113,30 @@ SimPin SimDefaultPin() {
   pin.dataflow = SimU32(1);
   pin.dataRanges = SimList({});
   return pin;
+}
+
+SimDeviceField SimDevicePropertyField(DWORD property) {
+  switch (property) {
+    case SPDRP_DEVICEDESC: return &SimDevice::description;
+    case SPDRP_HARDWAREID: return &SimDevice::hardwareIds;
+    case SPDRP_BUSNUMBER: return &SimDevice::busNumber;
+    case SPDRP_MFG: return &SimDevice::manufacturer;
+    case SPDRP_SERVICE: return &SimDevice::service;
+    default: return nullptr;
+  }
+}
+
+SimPinField SimPinPropertyField(DWORD propertyId) {
+  switch (propertyId) {
+    case KSPROPERTY_PIN_CINSTANCES: return &SimPin::instances;
+    case KSPROPERTY_PIN_DATAFLOW: return &SimPin::dataflow;
+    case KSPROPERTY_PIN_DATARANGES: return &SimPin::dataRanges;
+    case KSPROPERTY_PIN_INTERFACES: return &SimPin::interfaces;
+    case KSPROPERTY_PIN_MEDIUMS: return &SimPin::mediums;
+    case KSPROPERTY_PIN_COMMUNICATION: return &SimPin::communication;
+    case KSPROPERTY_PIN_GLOBALCINSTANCES: return &SimPin::globalInstances;
+    default: return nullptr;
+  }
 }
 
 SimBytes SimPcmRange(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t maxRate) {

@@ -12,19 +12,6 @@ namespace ksr {
 
 namespace {
 
-const SimAnswer* PinAnswer(const SimPin& pin, uint32_t propertyId) {
-  switch (propertyId) {
-    case KSPROPERTY_PIN_CINSTANCES: return &pin.instances;
-    case KSPROPERTY_PIN_DATAFLOW: return &pin.dataflow;
-    case KSPROPERTY_PIN_DATARANGES: return &pin.dataRanges;
-    case KSPROPERTY_PIN_INTERFACES: return &pin.interfaces;
-    case KSPROPERTY_PIN_MEDIUMS: return &pin.mediums;
-    case KSPROPERTY_PIN_COMMUNICATION: return &pin.communication;
-    case KSPROPERTY_PIN_GLOBALCINSTANCES: return &pin.globalInstances;
-    default: return nullptr;
-  }
-}
-
 // The filter's answer for one property of one pin; null when absent.
 SimAnswer FilterAnswer(const SimInterface& iface, uint32_t propertyId, uint32_t pinId) {
   if (propertyId == KSPROPERTY_PIN_CTYPES) {
@@ -32,8 +19,8 @@ SimAnswer FilterAnswer(const SimInterface& iface, uint32_t propertyId, uint32_t 
     return SimU32(static_cast<uint32_t>(iface.pins.size()));
   }
   if (pinId >= iface.pins.size()) return SimAnswer();
-  const SimAnswer* answer = PinAnswer(iface.pins[pinId], propertyId);
-  return answer != nullptr ? *answer : SimAnswer();
+  SimPinField field = SimPinPropertyField(propertyId);
+  return field != nullptr ? iface.pins[pinId].*field : SimAnswer();
 }
 
 // Checks a request as a strict driver and I/O manager would: a 32-byte

@@ -3,27 +3,29 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/machine_keys.h"
 #include "platform/sim/sim_machine_loader.h"
 
 namespace ksr {
 
 bool SimLoader::Pin(const SimJson& j, const std::string& path, SimPin* out) {
-  if (!Keys(j, path, {"communication", "globalInstances", "instances", "interfaces", "mediums",
-                      "dataflow", "dataRanges"})) {
-    return false;
-  }
+  static const std::set<std::string> kKeys = [] {
+    std::set<std::string> keys;
+    for (const MachineKey& k : kMachinePinKeys) keys.insert(k.Key);
+    return keys;
+  }();
+  if (!Keys(j, path, kKeys)) return false;
   *out = SimDefaultPin();
-  const struct { const char* key; SimAnswer* answer; } answers[] = {
-      {"communication", &out->communication}, {"globalInstances", &out->globalInstances},
-      {"instances", &out->instances},         {"dataflow", &out->dataflow}};
-  for (const auto& a : answers) {
-    if (j.contains(a.key) && !Answer(j[a.key], path + "." + a.key, a.answer)) return false;
-  }
-  const struct { const char* key; SimAnswer* answer; bool ranges; } lists[] = {
-      {"interfaces", &out->interfaces, false}, {"mediums", &out->mediums, false},
-      {"dataRanges", &out->dataRanges, true}};
-  for (const auto& l : lists) {
-    if (j.contains(l.key) && !List(j[l.key], path + "." + l.key, l.ranges, l.answer)) return false;
+  // The single answers are read before the lists: of two bad values, the
+  // one named is the first in that order.
+  for (bool lists : {false, true}) {
+    for (const MachineKey& k : kMachinePinKeys) {
+      if ((k.Form != kMachineFixed) != lists || !j.contains(k.Key)) continue;
+      SimAnswer* answer = &(out->*SimPinPropertyField(k.Property));
+      const std::string at = path + "." + k.Key;
+      bool ok = lists ? List(j[k.Key], at, k.Form == kMachineRangeList, answer) : Answer(j[k.Key], at, answer);
+      if (!ok) return false;
+    }
   }
   return true;
 }
@@ -78,24 +80,22 @@ bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterfac
 }
 
 bool SimLoader::Device(const SimJson& j, const std::string& path, SimDevice* out) {
-  if (!Keys(j, path, {"devInst", "description", "hardwareIds", "busNumber", "manufacturer",
-                      "service", "interfaces"})) {
-    return false;
-  }
+  static const std::set<std::string> kKeys = [] {
+    std::set<std::string> keys = {"devInst", "interfaces"};
+    for (const MachineKey& k : kMachineDeviceKeys) keys.insert(k.Key);
+    return keys;
+  }();
+  if (!Keys(j, path, kKeys)) return false;
   if (j.contains("devInst") && !Number(j["devInst"], path + ".devInst", &out->devInst)) return false;
-  const struct { const char* key; std::optional<SimBytes>* value; int form; } props[] = {
-      {"description", &out->description, 0}, {"hardwareIds", &out->hardwareIds, 1},
-      {"busNumber", &out->busNumber, 2},     {"manufacturer", &out->manufacturer, 0},
-      {"service", &out->service, 0}};
-  for (const auto& p : props) {
-    if (!j.contains(p.key)) continue;
+  for (const MachineKey& k : kMachineDeviceKeys) {
+    if (!j.contains(k.Key)) continue;
     SimBytes bytes;
-    const std::string at = path + "." + p.key;
-    bool ok = p.form == 0 ? String(j[p.key], at, &bytes)
-              : p.form == 1 ? Multi(j[p.key], at, &bytes)
-                            : NumberBytes(j[p.key], at, &bytes);
+    const std::string at = path + "." + k.Key;
+    bool ok = k.Form == kMachineText       ? String(j[k.Key], at, &bytes)
+              : k.Form == kMachineTextList ? Multi(j[k.Key], at, &bytes)
+                                           : NumberBytes(j[k.Key], at, &bytes);
     if (!ok) return false;
-    *p.value = bytes;
+    out->*SimDevicePropertyField(k.Property) = bytes;
   }
   if (j.contains("interfaces")) {
     const SimJson& list = j["interfaces"];

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "machine_list.h"
+#include "platform/machine_keys.h"
 #include "platform/sim/sim.h"
 #include "tests/test.h"
 
@@ -39,6 +40,21 @@ TEST(MachineFile, ErrorsNameTheKey) {
             "devices[0].interfaces[0].pins[0].mediums: expected \"pending\"");
   EXPECT_EQ(LoadError("{"), "machine: not valid JSON");
   EXPECT_EQ(LoadError("[]"), "machine: expected an object");
+}
+
+// Of two bad answers of a pin, the single answers are read first.
+TEST(MachineFile, APinsSingleAnswersAreCheckedBeforeItsLists) {
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"pins": [{"mediums": "later", "dataflow": "later"}]}]}]})"),
+            "devices[0].interfaces[0].pins[0].dataflow: expected a number in 0..2^32-1 or a \"0x...\" string");
+}
+
+// Every device property and pin property the file names has its place in
+// the simulated machine.
+TEST(MachineFile, EveryPropertyKeyHasAField) {
+  for (const MachineKey& k : kMachineDeviceKeys) {
+    EXPECT_NE(SimDevicePropertyField(k.Property), nullptr) << k.Key;
+  }
+  for (const MachineKey& k : kMachinePinKeys) EXPECT_NE(SimPinPropertyField(k.Property), nullptr) << k.Key;
 }
 
 TEST(MachineFile, NumbersStringsAndAnswers) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/layer.h"
+#include "platform/machine_keys.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_world.h"
 
@@ -16,14 +17,12 @@ constexpr GUID kMediaClass = {0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x0
 
 const std::optional<SimBytes>* DeviceProperty(const SimDevice& device, DWORD property,
                                               DWORD* type) {
-  switch (property) {
-    case SPDRP_DEVICEDESC: *type = REG_SZ; return &device.description;
-    case SPDRP_HARDWAREID: *type = REG_MULTI_SZ; return &device.hardwareIds;
-    case SPDRP_BUSNUMBER: *type = REG_DWORD; return &device.busNumber;
-    case SPDRP_MFG: *type = REG_SZ; return &device.manufacturer;
-    case SPDRP_SERVICE: *type = REG_SZ; return &device.service;
-    default: return nullptr;
-  }
+  uint32_t at = MachineDeviceKeyIndex(property);
+  SimDeviceField field = SimDevicePropertyField(property);
+  if (at == kMachineDeviceKeyCount || field == nullptr) return nullptr;
+  MachineForm form = kMachineDeviceKeys[at].Form;
+  *type = form == kMachineTextList ? REG_MULTI_SZ : form == kMachineNumber ? REG_DWORD : REG_SZ;
+  return &(device.*field);
 }
 
 SimInterface& InterfaceAt(int device, int iface) {

@@ -1,8 +1,7 @@
 // Fuzz target: the machine-file loader over arbitrary text. Machine files
 // come from customers' machines by mail (captures), so loading one must
 // never crash or hang, and a file it refuses must be refused with a reason
-// that names where ("KEY: what is wrong"). A machine it takes loads the
-// same again from its own text.
+// that names where ("KEY: what is wrong").
 #include <cstdlib>
 #include <string>
 

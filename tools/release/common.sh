@@ -26,6 +26,18 @@ ReleasePeFormat() {
   esac
 }
 
+# The certificate authorities a signature must chain to:
+# KSREPORT_SIGN_CAFILE, else the system's.
+ReleaseCaFile() {
+  echo "${KSREPORT_SIGN_CAFILE:-/etc/ssl/certs/ca-certificates.crt}"
+}
+
+# Writes DIR/SHA256SUMS: the SHA-256 of every other file below DIR, in the
+# byte order of their names.
+ReleaseSums() {  # DIR
+  (cd "$1" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+}
+
 # The package's file name; a test release says so in its name.
 ReleaseZipName() {  # VERSION TEST(0|1)
   if [ "$2" = 1 ]; then echo "ksreport-$1-TEST-windows.zip"; else echo "ksreport-$1-windows.zip"; fi
