@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "explain/explain_reasons.h"
@@ -21,25 +20,10 @@ template <typename T>
 Json OrNull(const std::optional<T>& value) { return value ? Json(*value) : Json(nullptr); }
 Json OrNull(const std::optional<GUID>& guid) { return guid ? Json(ExplainGuidText(*guid)) : Json(nullptr); }
 
-std::string Hex(const SimBytes& bytes) {
-  std::string hex;
-  for (size_t i = 0; i < bytes.size() && i < kJsonBytes; ++i) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    hex += digits;
-  }
-  return hex;
-}
+std::string Hex(const SimBytes& bytes) { return ExplainHexBytes(bytes, kJsonBytes); }
 
 // A string the platform delivered, up to its first NUL, as UTF-8.
-std::string Text(const SimBytes& bytes) {
-  std::string text;
-  for (uint8_t b : bytes) {
-    if (b == 0) break;
-    text += static_cast<char>(b);
-  }
-  return ReportTextUtf8(text);
-}
+std::string Text(const SimBytes& bytes) { return ReportTextUtf8(ExplainCString(bytes)); }
 
 const char* Record(ExplainRecord record) {
   return record == ExplainRecord::kKept ? "kept" : record == ExplainRecord::kReleased ? "released" : "unknown";

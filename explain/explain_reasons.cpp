@@ -1,7 +1,5 @@
 #include "explain/explain_reasons.h"
 
-#include <cstdio>
-
 #include "explain/explain_words.h"
 #include "reader/report_text.h"
 
@@ -25,15 +23,8 @@ std::string IdentifierList(const SimBytes& bytes) {
   return text;
 }
 
-std::string HexBytes(const SimBytes& bytes) {
-  std::string hex;
-  for (size_t i = 0; i < bytes.size() && i < 16; ++i) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    hex += digits;
-  }
-  return hex + (bytes.size() > 16 ? "..." : "");
-}
+// The first 16 bytes, and "..." when there are more.
+std::string HexBytes(const SimBytes& bytes) { return ExplainHexBytes(bytes, 16) + (bytes.size() > 16 ? "..." : ""); }
 
 // The meaningful fields of an answer the walk could read.
 std::string AnswerFields(uint32_t property, const SimBytes& bytes) {
@@ -183,14 +174,7 @@ ExplainRangeFields ExplainReadRange(const SimBytes& answer, uint64_t offset) {
     if (offset + at + 4 <= answer.size()) *out = WireLoadU32(answer.data() + offset + at);
   };
   auto guid = [&](uint64_t at, std::optional<GUID>* out) {
-    if (offset + at + 16 > answer.size()) return;
-    const uint8_t* p = answer.data() + offset + at;
-    GUID g;
-    g.Data1 = WireLoadU32(p);
-    g.Data2 = static_cast<uint16_t>(p[4] | p[5] << 8);
-    g.Data3 = static_cast<uint16_t>(p[6] | p[7] << 8);
-    for (int i = 0; i < 8; ++i) g.Data4[i] = p[8 + i];
-    *out = g;
+    if (offset + at + 16 <= answer.size()) *out = GuidFromBytes(answer.data() + offset + at);
   };
   u32(0, &fields.formatSize);
   guid(16, &fields.major);
@@ -301,13 +285,6 @@ std::string ExplainPropertyWords(const SimCall& call) {
   return words.empty() ? "\"\"" : words;
 }
 
-std::string ExplainShownString(const SimBytes& bytes) {
-  std::string text;
-  for (uint8_t b : bytes) {
-    if (b == 0) break;
-    text += static_cast<char>(b);
-  }
-  return "\"" + ReportTextShown(text) + "\"";
-}
+std::string ExplainShownString(const SimBytes& bytes) { return "\"" + ReportTextShown(ExplainCString(bytes)) + "\""; }
 
 }  // namespace ksr
