@@ -1,6 +1,7 @@
 #include "explain/explain_reasons.h"
 
 #include "explain/explain_words.h"
+#include "kstream/kstream.h"
 #include "reader/report_text.h"
 
 namespace ksr {
@@ -14,10 +15,11 @@ std::string IdentifierList(const SimBytes& bytes) {
   uint32_t count = Load(bytes, 4);
   std::string text = "Count " + std::to_string(count);
   size_t shown = 0;
-  for (size_t at = 8; at + 24 <= bytes.size() && shown < count; at += 24, ++shown) {
+  for (size_t at = kKsItemsOffset; at + kIdentifierSize <= bytes.size() && shown < count;
+       at += kIdentifierSize, ++shown) {
     if (shown == 8) return text + ", ...";
     text += (shown == 0 ? ": " : ", ") + ExplainGuidText(bytes.data() + at) + " Id " +
-            std::to_string(Load(bytes, at + 16));
+            std::to_string(Load(bytes, at + kIdentifierIdAt));
   }
   if (shown < count) text += " (" + std::to_string(shown) + " whole in the answer)";
   return text;
@@ -176,15 +178,15 @@ ExplainRangeFields ExplainReadRange(const SimBytes& answer, uint64_t offset) {
   auto guid = [&](uint64_t at, std::optional<GUID>* out) {
     if (offset + at + 16 <= answer.size()) *out = GuidFromBytes(answer.data() + offset + at);
   };
-  u32(0, &fields.formatSize);
-  guid(16, &fields.major);
-  guid(32, &fields.sub);
-  guid(48, &fields.specifier);
-  u32(64, &fields.maxChannels);
-  u32(68, &fields.minBits);
-  u32(72, &fields.maxBits);
-  u32(76, &fields.minRate);
-  u32(80, &fields.maxRate);
+  u32(kFormatSizeAt, &fields.formatSize);
+  guid(kMajorFormatAt, &fields.major);
+  guid(kSubFormatAt, &fields.sub);
+  guid(kSpecifierAt, &fields.specifier);
+  u32(kMaxChannelsAt, &fields.maxChannels);
+  u32(kMinBitsAt, &fields.minBits);
+  u32(kMaxBitsAt, &fields.maxBits);
+  u32(kMinRateAt, &fields.minRate);
+  u32(kMaxRateAt, &fields.maxRate);
   return fields;
 }
 
