@@ -61,10 +61,11 @@ Json Call(const SimCall& call) {
 Json Step(const ExplainStep& step) {
   Json calls = Json::array();
   for (const SimCall& call : step.calls) calls.push_back(Call(call));
+  ExplainWhyText why = ExplainStepWhy(step);
   return Json{{"gate", ExplainGateKey(step.gate)},
               {"passed", step.passed},
-              {"reason", OrNull(ExplainStepReasonKey(step))},
-              {"why", OrNull(ExplainStepReasonWords(step))},
+              {"reason", OrNull(why.key)},
+              {"why", OrNull(why.words)},
               {"calls", calls},
               {"requests", Requests(step.requests)}};
 }
@@ -78,9 +79,10 @@ Json Steps(const std::vector<ExplainStep>& steps) {
 // Where an item stopped: the gate that failed, its reason and words.
 void Stop(Json* item, bool listed, const std::vector<ExplainStep>& gates) {
   const ExplainStep* last = listed || gates.empty() || gates.back().passed ? nullptr : &gates.back();
+  ExplainWhyText why = last ? ExplainStepWhy(*last) : ExplainWhyText();
   (*item)["stoppedAt"] = last ? Json(ExplainGateKey(last->gate)) : Json(nullptr);
-  (*item)["reason"] = last ? Json(ExplainStepReasonKey(*last)) : Json(nullptr);
-  (*item)["why"] = last ? Json(ExplainStepReasonWords(*last)) : Json(nullptr);
+  (*item)["reason"] = last ? Json(why.key) : Json(nullptr);
+  (*item)["why"] = last ? Json(why.words) : Json(nullptr);
 }
 
 Json Range(const ExplainRange& range, const SimBytes* answer) {
@@ -107,9 +109,9 @@ Json Pin(const ExplainPin& pin) {
   Stop(&item, pin.listed, pin.gates);
   item["gates"] = Steps(pin.gates);
   item["rangeRequests"] = Requests(pin.rangeRequests);
-  item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone
-                           ? Json(nullptr)
-                           : Json{{"reason", ExplainFetchReasonKey(pin)}, {"why", ExplainFetchReasonWords(pin)}};
+  ExplainWhyText fetch = ExplainFetchWhy(pin);
+  item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone ? Json(nullptr)
+                                                              : Json{{"reason", fetch.key}, {"why", fetch.words}};
   Json ranges = Json::array();
   for (const ExplainRange& range : pin.ranges) ranges.push_back(Range(range, pin.RangeAnswer()));
   item["ranges"] = ranges;

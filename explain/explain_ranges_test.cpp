@@ -162,8 +162,9 @@ TEST(ExplainRanges, ARangeListThatCanNotBeFetchedIsSaidSo) {
   for (const FetchCase& c : cases) {
     ExplainPin pin = ExplainedPin(c.dataRanges);
     EXPECT_TRUE(pin.ranges.empty()) << c.name;
-    EXPECT_EQ(ExplainFetchReasonKey(pin), c.reason) << c.name;
-    EXPECT_EQ(ExplainFetchReasonWords(pin), c.words) << c.name;
+    ExplainWhyText why = ExplainFetchWhy(pin);
+    EXPECT_EQ(why.key, c.reason) << c.name;
+    EXPECT_EQ(why.words, c.words) << c.name;
     EXPECT_EQ(pin.record, ExplainRecord::kReleased) << c.name;
   }
 }

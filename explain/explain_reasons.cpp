@@ -45,23 +45,17 @@ std::string AnswerFields(uint32_t property, const SimBytes& bytes) {
 }
 
 // Why a request gave the walk no usable answer.
-void RequestFault(const ExplainRequest* request, std::string* key, std::string* words) {
-  if (request == nullptr) {
-    *key = "no-request";
-    *words = "no request was sent";
-  } else if (!request->sent) {
-    *key = "request-not-sent";
-    *words = "request not sent: no completion event (" + ExplainErrorText(request->eventError) + ")";
-  } else if (request->pending) {
-    *key = "answer-pending";
-    *words = "answer pending, cancelled";
-  } else if (request->failed && request->error != ERROR_MORE_DATA) {
-    *key = "answer-absent";
-    *words = "answer absent (" + ExplainErrorText(request->error) + ")";
-  } else {
-    *key = "answer-length";
-    *words = "answered " + std::to_string(request->count) + " bytes, not " + std::to_string(request->outputLength);
+ExplainWhyText RequestFault(const ExplainRequest* request) {
+  if (request == nullptr) return {"no-request", "no request was sent"};
+  if (!request->sent) {
+    return {"request-not-sent", "request not sent: no completion event (" + ExplainErrorText(request->eventError) + ")"};
   }
+  if (request->pending) return {"answer-pending", "answer pending, cancelled"};
+  if (request->failed && request->error != ERROR_MORE_DATA) {
+    return {"answer-absent", "answer absent (" + ExplainErrorText(request->error) + ")"};
+  }
+  return {"answer-length",
+          "answered " + std::to_string(request->count) + " bytes, not " + std::to_string(request->outputLength)};
 }
 
 const ExplainRequest* LastRequest(const std::vector<ExplainRequest>& requests) {
@@ -70,104 +64,68 @@ const ExplainRequest* LastRequest(const std::vector<ExplainRequest>& requests) {
 
 // Why a list fetch failed, for the list named.
 bool FetchFault(ExplainReason reason, const std::string& list, uint64_t value,
-                const std::vector<ExplainRequest>& requests, std::string* key, std::string* words) {
+                const std::vector<ExplainRequest>& requests, ExplainWhyText* why) {
   switch (reason) {
     case ExplainReason::kNoSize:
-      RequestFault(LastRequest(requests), key, words);
-      *key = "size-query-empty";
-      *words = list + ": size query gave nothing (" + *words + ")";
+      *why = {"size-query-empty", list + ": size query gave nothing (" + RequestFault(LastRequest(requests)).words + ")"};
       return true;
     case ExplainReason::kNoBuffer:
-      *key = "no-buffer";
-      *words = list + ": no buffer of " + std::to_string(value) + " bytes could be had";
+      *why = {"no-buffer", list + ": no buffer of " + std::to_string(value) + " bytes could be had"};
       return true;
     case ExplainReason::kNothingDelivered:
-      RequestFault(LastRequest(requests), key, words);
-      *key = "data-query-empty";
-      *words = list + ": data query gave nothing (" + *words + ")";
+      *why = {"data-query-empty", list + ": data query gave nothing (" + RequestFault(LastRequest(requests)).words + ")"};
       return true;
     case ExplainReason::kHeaderPastAnswer:
-      *key = "header-past-answer";
-      *words = list + ": answer shorter than its 8-byte header";
+      *why = {"header-past-answer", list + ": answer shorter than its 8-byte header"};
       return true;
     case ExplainReason::kCountZero:
-      *key = "count-zero";
-      *words = list + ": Count is 0";
+      *why = {"count-zero", list + ": Count is 0"};
       return true;
     default: return false;
   }
 }
 
-void StepReason(const ExplainStep& step, std::string* key, std::string* words) {
+}  // namespace
+
+ExplainWhyText ExplainStepWhy(const ExplainStep& step) {
   const SimCall* call = step.calls.empty() ? nullptr : &step.calls.back();
   std::string error = call != nullptr && call->failed ? " (" + ExplainErrorText(call->error) + ")" : "";
   std::string alias = step.gate == ExplainGate::kRenderAlias ? "render" : "capture";
   uint64_t value = step.whys.empty() ? 0 : step.whys.back().value;
   std::string list = step.gate == ExplainGate::kMediums ? "mediums list" : "interfaces list";
-  key->clear();
-  words->clear();
-  if (FetchFault(step.reason, list, value, step.requests, key, words)) return;
+  ExplainWhyText why;
+  if (FetchFault(step.reason, list, value, step.requests, &why)) return why;
   switch (step.reason) {
     case ExplainReason::kFlagsUnusable:
-      *key = "flags-unusable";
-      *words = "flags " + ExplainFlagsText(static_cast<uint32_t>(step.value)) + " not usable";
-      break;
-    case ExplainReason::kNoPath: *key = "no-path"; *words = "device path not delivered" + error; break;
-    case ExplainReason::kNoRoom: *key = "no-room"; *words = "no room in the store for the detail block"; break;
-    case ExplainReason::kNoAlias: *key = "no-" + alias + "-alias"; *words = "no " + alias + " alias" + error; break;
+      return {"flags-unusable", "flags " + ExplainFlagsText(static_cast<uint32_t>(step.value)) + " not usable"};
+    case ExplainReason::kNoPath: return {"no-path", "device path not delivered" + error};
+    case ExplainReason::kNoRoom: return {"no-room", "no room in the store for the detail block"};
+    case ExplainReason::kNoAlias: return {"no-" + alias + "-alias", "no " + alias + " alias" + error};
     case ExplainReason::kAliasFlagsUnusable:
-      *key = alias + "-alias-unusable";
-      *words = alias + " alias flags " + ExplainFlagsText(call != nullptr ? call->value : 0) + " not usable";
-      break;
-    case ExplainReason::kNotOpened: *key = "filter-not-opened"; *words = "filter can't be opened" + error; break;
-    case ExplainReason::kNoKey: *key = "key-not-opened"; *words = "registry key can't be opened" + error; break;
+      return {alias + "-alias-unusable",
+              alias + " alias flags " + ExplainFlagsText(call != nullptr ? call->value : 0) + " not usable"};
+    case ExplainReason::kNotOpened: return {"filter-not-opened", "filter can't be opened" + error};
+    case ExplainReason::kNoKey: return {"key-not-opened", "registry key can't be opened" + error};
     case ExplainReason::kAnswerLength:
-      RequestFault(LastRequest(step.requests), key, words);
-      if (step.gate == ExplainGate::kInstances) *words = "neither instance count answered 8 bytes: " + *words;
-      break;
+      why = RequestFault(LastRequest(step.requests));
+      if (step.gate == ExplainGate::kInstances) why.words = "neither instance count answered 8 bytes: " + why.words;
+      return why;
     case ExplainReason::kNoConnection:
-      *key = "no-connection";
-      *words = "communication is " + ExplainCommunicationWords(static_cast<uint32_t>(value));
-      break;
+      return {"no-connection", "communication is " + ExplainCommunicationWords(static_cast<uint32_t>(value))};
     case ExplainReason::kNoDataflow:
-      *key = "no-dataflow";
-      *words = "data flow " + ExplainHex(static_cast<uint32_t>(value)) + " is neither in nor out";
-      break;
+      return {"no-dataflow", "data flow " + ExplainHex(static_cast<uint32_t>(value)) + " is neither in nor out"};
     case ExplainReason::kNoStandardEntry:
-      *key = step.gate == ExplainGate::kMediums ? "no-standard-medium" : "no-standard-interface";
-      *words = step.gate == ExplainGate::kMediums ? "mediums list holds no standard medium"
-                                                  : "interfaces list holds no standard streaming interface";
-      break;
-    default: break;
+      if (step.gate == ExplainGate::kMediums) return {"no-standard-medium", "mediums list holds no standard medium"};
+      return {"no-standard-interface", "interfaces list holds no standard streaming interface"};
+    default: return why;
   }
 }
 
-}  // namespace
-
-std::string ExplainStepReasonKey(const ExplainStep& step) {
-  std::string key, words;
-  StepReason(step, &key, &words);
-  return key;
-}
-
-std::string ExplainStepReasonWords(const ExplainStep& step) {
-  std::string key, words;
-  StepReason(step, &key, &words);
-  return words;
-}
-
-std::string ExplainFetchReasonKey(const ExplainPin& pin) {
-  std::string key, words;
+ExplainWhyText ExplainFetchWhy(const ExplainPin& pin) {
+  ExplainWhyText why;
   uint64_t value = pin.rangeWhys.empty() ? 0 : pin.rangeWhys.back().value;
-  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &key, &words);
-  return key;
-}
-
-std::string ExplainFetchReasonWords(const ExplainPin& pin) {
-  std::string key, words;
-  uint64_t value = pin.rangeWhys.empty() ? 0 : pin.rangeWhys.back().value;
-  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &key, &words);
-  return words;
+  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &why);
+  return why;
 }
 
 ExplainRangeFields ExplainReadRange(const SimBytes& answer, uint64_t offset) {

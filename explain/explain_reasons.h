@@ -11,15 +11,18 @@
 
 namespace ksr {
 
-// Why a step failed ("no-standard-medium", "mediums list holds no
-// standard medium"); empty when it passed.
-std::string ExplainStepReasonKey(const ExplainStep& step);
-std::string ExplainStepReasonWords(const ExplainStep& step);
+// Why, as a stable key and in words.
+struct ExplainWhyText {
+  std::string key, words;
+};
 
-// Why a listed pin had no ranges to look at (its fetch failed); empty when
-// the fetch succeeded.
-std::string ExplainFetchReasonKey(const ExplainPin& pin);
-std::string ExplainFetchReasonWords(const ExplainPin& pin);
+// Why a step failed ("no-standard-medium", "mediums list holds no
+// standard medium"); both empty when it passed.
+ExplainWhyText ExplainStepWhy(const ExplainStep& step);
+
+// Why a listed pin had no ranges to look at (its fetch failed); both empty
+// when the fetch succeeded.
+ExplainWhyText ExplainFetchWhy(const ExplainPin& pin);
 
 // The fields of a KSDATARANGE_AUDIO that lie within an answer.
 struct ExplainRangeFields {

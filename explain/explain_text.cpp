@@ -120,7 +120,7 @@ void Requests(TextOut* out, size_t indent, const std::vector<ExplainRequest>& re
 }
 
 void StepLines(TextOut* out, size_t indent, const ExplainStep& step) {
-  std::string verdict = step.passed ? "passed" : "failed: " + ExplainStepReasonWords(step);
+  std::string verdict = step.passed ? "passed" : "failed: " + ExplainStepWhy(step).words;
   for (const SimCall& call : step.calls) {
     if (step.passed && call.op == "SetupDiGetDeviceInterfaceDetailA") verdict += ": " + ExplainShownString(call.out);
     if (step.passed && call.op == "SetupDiGetDeviceInterfaceAlias") verdict += ": flags " + ExplainFlagsText(call.value);
@@ -138,7 +138,7 @@ void StepLines(TextOut* out, size_t indent, const ExplainStep& step) {
 void RangeLines(TextOut* out, const ExplainPin& pin) {
   const SimBytes* answer = pin.RangeAnswer();
   bool fetched = pin.rangeFetch == ExplainReason::kNone && !pin.rangeRequests.empty();
-  out->Line(6, "data ranges", kLabel, fetched ? "fetched" : "no ranges: " + ExplainFetchReasonWords(pin),
+  out->Line(6, "data ranges", kLabel, fetched ? "fetched" : "no ranges: " + ExplainFetchWhy(pin).words,
             fetched ? Style::kPlain : Style::kBad);
   Requests(out, 6 + kLabel, pin.rangeRequests);
   for (const ExplainRange& range : pin.ranges) {
@@ -162,7 +162,7 @@ void PinLines(TextOut* out, const ExplainPin& pin) {
     head += "listed, data flow " + ExplainHexDec(pin.dataflow) + " " + ExplainDataflowName(pin.dataflow);
   } else if (!pin.gates.empty()) {
     head += "stopped at " + std::string(ExplainGateWords(pin.gates.back().gate)) + ": " +
-            ExplainStepReasonWords(pin.gates.back());
+            ExplainStepWhy(pin.gates.back()).words;
   }
   out->Line(4, "", 0, head + "; record " + RecordWords(pin.record), Style::kHead);
   for (const ExplainStep& step : pin.gates) StepLines(out, 6, step);
@@ -176,7 +176,7 @@ void InterfaceLines(TextOut* out, const ExplainInterface& iface) {
     head += "listed";
   } else if (!iface.gates.empty()) {
     const ExplainStep& last = iface.gates.back();
-    head += "stopped at " + std::string(ExplainGateWords(last.gate)) + ": " + ExplainStepReasonWords(last);
+    head += "stopped at " + std::string(ExplainGateWords(last.gate)) + ": " + ExplainStepWhy(last).words;
   } else {
     head += "not examined";
   }
