@@ -85,6 +85,26 @@ bool FetchFault(ExplainReason reason, const std::string& list, uint64_t value,
   }
 }
 
+// A delivered property's value: a number, the strings of a list, or one
+// string.
+std::string PropertyValue(const SimCall& call) {
+  if (call.a == SPDRP_BUSNUMBER) {
+    return call.out.size() == 4 ? ExplainHexDec(Load(call.out, 0)) : "bytes " + HexBytes(call.out);
+  }
+  if (call.a != SPDRP_HARDWAREID) return ExplainShownString(call.out);
+  // A list of strings, each ended by a NUL, the list by another; the
+  // report shows the first.
+  std::string words;
+  size_t at = 0;
+  while (at < call.out.size() && call.out[at] != 0) {
+    SimBytes one(call.out.begin() + static_cast<std::ptrdiff_t>(at), call.out.end());
+    words += (words.empty() ? "" : ", ") + ExplainShownString(one);
+    while (at < call.out.size() && call.out[at] != 0) ++at;
+    ++at;
+  }
+  return words.empty() ? "\"\"" : words;
+}
+
 }  // namespace
 
 ExplainWhyText ExplainStepWhy(const ExplainStep& step) {
@@ -225,24 +245,10 @@ const char* ExplainPropertyOutcome(const SimCall& call) {
 
 std::string ExplainPropertyWords(const SimCall& call) {
   if (call.failed && call.error == ERROR_INSUFFICIENT_BUFFER) {
-    return "refused: needs " + std::to_string(call.value) + " bytes, the buffer holds " + std::to_string(call.b);
+    return ": needs " + std::to_string(call.value) + " bytes, the buffer holds " + std::to_string(call.b);
   }
-  if (call.failed) return "refused (" + ExplainErrorText(call.error) + "): left empty";
-  if (call.a == SPDRP_BUSNUMBER) {
-    return call.out.size() == 4 ? ExplainHexDec(Load(call.out, 0)) : "bytes " + HexBytes(call.out);
-  }
-  if (call.a != SPDRP_HARDWAREID) return ExplainShownString(call.out);
-  // A list of strings, each ended by a NUL, the list by another; the
-  // report shows the first.
-  std::string words;
-  size_t at = 0;
-  while (at < call.out.size() && call.out[at] != 0) {
-    SimBytes one(call.out.begin() + static_cast<std::ptrdiff_t>(at), call.out.end());
-    words += (words.empty() ? "" : ", ") + ExplainShownString(one);
-    while (at < call.out.size() && call.out[at] != 0) ++at;
-    ++at;
-  }
-  return words.empty() ? "\"\"" : words;
+  if (call.failed) return " (" + ExplainErrorText(call.error) + "): left empty";
+  return " " + PropertyValue(call);
 }
 
 std::string ExplainShownString(const SimBytes& bytes) { return "\"" + ReportTextShown(ExplainCString(bytes)) + "\""; }

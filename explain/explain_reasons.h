@@ -42,8 +42,10 @@ const char* ExplainMergeKey(Note merge);  // "replaced", "widened", "smaller"
 const char* ExplainRequestOutcome(const ExplainRequest& request);
 std::string ExplainRequestWords(const ExplainRequest& request);
 
-// A device property read ("delivered", "empty", "refused"), and its value
-// or why in words.
+// A device property read ("delivered", "empty", "refused"), and what
+// follows that word: its value (' "Speakers"') or why it was refused
+// (": needs 10 bytes, the buffer holds 4", " (2 ERROR_FILE_NOT_FOUND): left
+// empty").
 const char* ExplainPropertyOutcome(const SimCall& call);
 std::string ExplainPropertyWords(const SimCall& call);
 

@@ -199,10 +199,8 @@ void DeviceLines(TextOut* out, const ExplainDevice& device) {
                 ExplainHexDec(device.devInst) + "; record " + RecordWords(device.record),
             Style::kHead);
   for (const SimCall& call : device.properties) {
-    std::string outcome = ExplainPropertyOutcome(call);
-    std::string words = ExplainPropertyWords(call);
     out->Line(2, ExplainDevicePropertyName(call.a), kLabel + 4,
-              outcome + (words.rfind("refused", 0) == 0 ? words.substr(7) : " " + words));
+              ExplainPropertyOutcome(call) + ExplainPropertyWords(call));
   }
   if (device.storeWanted != 0) {
     out->Line(2, "", 0, "the store ran out: no room for " + std::to_string(device.storeWanted) + " bytes", Style::kBad);
