@@ -3,6 +3,7 @@
 #include "explain/explain_reasons.h"
 #include "explain/explain_view.h"
 #include "explain/explain_words.h"
+#include "reader/report_text.h"
 
 namespace ksr {
 
@@ -229,7 +230,7 @@ size_t ExplainColumns(const std::string& line) {
 std::string ExplainText(const std::string& name, const ExplainTree& tree, bool colour) {
   TextOut out(colour);
   ExplainCounts counts = ExplainCount(tree);
-  out.Line(0, "", 0, "Explanation of " + name, Style::kHead);
+  out.Line(0, "", 0, "Explanation of " + ReportTextShown(name), Style::kHead);
   out.Line(0, "", 0,
            std::to_string(tree.devices.size()) + " device(s) walked, " + std::to_string(counts.interfacesListed) +
                " interface(s) and " + std::to_string(counts.pinsListed) + " pin(s) listed; the store " +

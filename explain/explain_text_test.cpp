@@ -107,6 +107,13 @@ TEST(ExplainText, LongStringsWithoutSpacesAreBrokenAndControlCharactersShown) {
   EXPECT_NE(text.find("SPDRP_MFG          delivered \"Tab\\x09here\\x1B[31m\""), std::string::npos);
 }
 
+TEST(ExplainText, TheMachineFileNameIsShownAsTheReaderShowsOne) {
+  SimMachine machine;
+  std::string text = ExplainText("tab\there\x1b[31m caf\xE9.json", ExplainMachine(machine).tree, false);
+  EXPECT_EQ(text.substr(0, text.find('\n')), "Explanation of tab\\x09here\\x1B[31m caf\xC3\xA9.json");
+  EXPECT_EQ(text.find('\x1b'), std::string::npos);
+}
+
 TEST(ExplainText, AMachineIsToldFromAReportByItsFirstCharacter) {
   EXPECT_TRUE(ExplainLooksLikeMachine("{\"devices\": []}"));
   EXPECT_TRUE(ExplainLooksLikeMachine(" \r\n\t{"));
