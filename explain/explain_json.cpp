@@ -77,12 +77,11 @@ Json Steps(const std::vector<ExplainStep>& steps) {
 }
 
 // Where an item stopped: the gate that failed, its reason and words.
-void Stop(Json* item, bool listed, const std::vector<ExplainStep>& gates) {
-  const ExplainStep* last = listed || gates.empty() || gates.back().passed ? nullptr : &gates.back();
-  ExplainWhyText why = last ? ExplainStepWhy(*last) : ExplainWhyText();
-  (*item)["stoppedAt"] = last ? Json(ExplainGateKey(last->gate)) : Json(nullptr);
-  (*item)["reason"] = last ? Json(why.key) : Json(nullptr);
-  (*item)["why"] = last ? Json(why.words) : Json(nullptr);
+void Stop(Json* item, const ExplainStep* stop) {
+  ExplainWhyText why = stop ? ExplainStepWhy(*stop) : ExplainWhyText();
+  (*item)["stoppedAt"] = stop ? Json(ExplainGateKey(stop->gate)) : Json(nullptr);
+  (*item)["reason"] = stop ? Json(why.key) : Json(nullptr);
+  (*item)["why"] = stop ? Json(why.words) : Json(nullptr);
 }
 
 Json Range(const ExplainRange& range, const SimBytes* answer) {
@@ -106,7 +105,7 @@ Json Range(const ExplainRange& range, const SimBytes* answer) {
 
 Json Pin(const ExplainPin& pin) {
   Json item{{"id", pin.id}, {"listed", pin.listed}, {"dataflow", OrNull(pin.listed, pin.dataflow)}};
-  Stop(&item, pin.listed, pin.gates);
+  Stop(&item, pin.StoppedAt());
   item["gates"] = Steps(pin.gates);
   item["rangeRequests"] = Requests(pin.rangeRequests);
   ExplainWhyText fetch = ExplainFetchWhy(pin);
@@ -115,19 +114,18 @@ Json Pin(const ExplainPin& pin) {
   Json ranges = Json::array();
   for (const ExplainRange& range : pin.ranges) ranges.push_back(Range(range, pin.RangeAnswer()));
   item["ranges"] = ranges;
-  bool best = pin.best && pin.best->MaxChannels != 0;
-  item["best"] = best ? Json{{"maxChannels", pin.best->MaxChannels},
-                             {"maxBits", pin.best->MaxBits},
-                             {"minSampleRate", pin.best->MinSampleRate},
-                             {"maxSampleRate", pin.best->MaxSampleRate}}
-                      : Json(nullptr);
+  item["best"] = pin.RangesWritten() ? Json{{"maxChannels", pin.best->MaxChannels},
+                                            {"maxBits", pin.best->MaxBits},
+                                            {"minSampleRate", pin.best->MinSampleRate},
+                                            {"maxSampleRate", pin.best->MaxSampleRate}}
+                                     : Json(nullptr);
   item["record"] = Record(pin.record);
   return item;
 }
 
 Json Interface(const ExplainInterface& iface) {
   Json item{{"index", iface.index}, {"flags", iface.flags}, {"listed", iface.listed}};
-  Stop(&item, iface.listed, iface.gates);
+  Stop(&item, iface.StoppedAt());
   item["gates"] = Steps(iface.gates);
   item["pinCount"] = OrNull(iface.pinCount);
   Json pins = Json::array();

@@ -118,7 +118,7 @@ TEST(ExplainRanges, EachRangeIsFoldedOrPassedOverForItsReason) {
     ExplainPin pin = ExplainedPin(SimList(c.ranges, c.count));
     EXPECT_EQ(Looks(pin), c.looks) << c.name;
     ASSERT_TRUE(pin.best) << c.name;
-    bool best = pin.best->MaxChannels != 0;
+    bool best = pin.RangesWritten();
     EXPECT_EQ(best, c.best.has_value()) << c.name;
     if (best && c.best) {
       EXPECT_EQ(pin.best->MaxChannels, c.best->MaxChannels) << c.name;

@@ -150,7 +150,7 @@ void RangeLines(TextOut* out, const ExplainPin& pin) {
     out->Line(10, "", 0, ExplainRangeWords(range, answer != nullptr ? answer->size() : 0),
               range.folded ? Style::kGood : Style::kBad);
   }
-  if (pin.best && pin.best->MaxChannels != 0) {
+  if (pin.RangesWritten()) {
     out->Line(6, "best range", kLabel, BestWords(*pin.best), Style::kGood);
   } else {
     out->Line(6, "best range", kLabel, "none: no range with channels was folded", Style::kBad);
@@ -161,9 +161,8 @@ void PinLines(TextOut* out, const ExplainPin& pin) {
   std::string head = "Pin " + std::to_string(pin.id) + ": ";
   if (pin.listed) {
     head += "listed, data flow " + ExplainHexDec(pin.dataflow) + " " + ExplainDataflowName(pin.dataflow);
-  } else if (!pin.gates.empty()) {
-    head += "stopped at " + std::string(ExplainGateWords(pin.gates.back().gate)) + ": " +
-            ExplainStepWhy(pin.gates.back()).words;
+  } else if (const ExplainStep* stop = pin.StoppedAt()) {
+    head += "stopped at " + std::string(ExplainGateWords(stop->gate)) + ": " + ExplainStepWhy(*stop).words;
   }
   out->Line(4, "", 0, head + "; record " + RecordWords(pin.record), Style::kHead);
   for (const ExplainStep& step : pin.gates) StepLines(out, 6, step);
@@ -175,9 +174,8 @@ void InterfaceLines(TextOut* out, const ExplainInterface& iface) {
                      ExplainFlagsText(iface.flags) + "); ";
   if (iface.listed) {
     head += "listed";
-  } else if (!iface.gates.empty()) {
-    const ExplainStep& last = iface.gates.back();
-    head += "stopped at " + std::string(ExplainGateWords(last.gate)) + ": " + ExplainStepWhy(last).words;
+  } else if (const ExplainStep* stop = iface.StoppedAt()) {
+    head += "stopped at " + std::string(ExplainGateWords(stop->gate)) + ": " + ExplainStepWhy(*stop).words;
   } else {
     head += "not examined";
   }

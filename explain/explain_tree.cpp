@@ -361,26 +361,6 @@ class TreeBuilder {
 
 }  // namespace
 
-const SimBytes* ExplainPin::RangeAnswer() const {
-  return rangeRequests.empty() ? nullptr : &rangeRequests.back().bytes;
-}
-
-ExplainCounts ExplainCount(const ExplainTree& tree) {
-  ExplainCounts counts;
-  for (const ExplainDevice& device : tree.devices) {
-    counts.devicesKept += device.record == ExplainRecord::kKept;
-    for (const ExplainInterface& iface : device.interfaces) {
-      counts.interfacesListed += iface.listed;
-      counts.interfacesKept += iface.record == ExplainRecord::kKept;
-      for (const ExplainPin& pin : iface.pins) {
-        counts.pinsListed += pin.listed;
-        counts.pinsKept += pin.record == ExplainRecord::kKept;
-      }
-    }
-  }
-  return counts;
-}
-
 ExplainTree ExplainBuildTree(const std::vector<SimCall>& calls, const std::vector<ExplainNoteEntry>& notes) {
   TreeBuilder builder;
   size_t next = 0;

@@ -41,7 +41,7 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree) {
       for (const ExplainPin& pin : iface.pins) {
         if (!pin.listed) continue;
         listing.push_back(kPinLabel + Hex8(pin.id) + kDataflowLabel + Hex8(pin.dataflow));
-        if (!pin.best || pin.best->MaxChannels == 0) continue;
+        if (!pin.RangesWritten()) continue;
         listing.push_back(std::string(kMaxChannelsLabel) + Hex8(pin.best->MaxChannels));
         listing.push_back(std::string(kMaxBitsLabel) + Hex8(pin.best->MaxBits));
         listing.push_back(std::string(kMinSampleRateLabel) + Hex8(pin.best->MinSampleRate));
