@@ -29,13 +29,15 @@ const char* Record(ExplainRecord record) {
   return record == ExplainRecord::kKept ? "kept" : record == ExplainRecord::kReleased ? "released" : "unknown";
 }
 
+// A request not sent names no property, pin or length (none reached the
+// platform); its error is the completion event's.
 Json Request(const ExplainRequest& r) {
-  return Json{{"property", ExplainPropertyName(r.property)},
-              {"propertyId", r.property},
-              {"pin", r.pin},
-              {"outputLength", r.outputLength},
+  return Json{{"property", r.sent ? Json(ExplainPropertyName(r.property)) : Json(nullptr)},
+              {"propertyId", OrNull(r.sent, r.property)},
+              {"pin", OrNull(r.sent, r.pin)},
+              {"outputLength", OrNull(r.sent, r.outputLength)},
               {"outcome", ExplainRequestOutcome(r)},
-              {"error", OrNull(r.sent && r.failed, r.sent ? r.error : r.eventError)},
+              {"error", OrNull(!r.sent || r.failed, r.sent ? r.error : r.eventError)},
               {"platformCount", r.platformCount},
               {"count", r.count},
               {"length", r.bytes.size()},

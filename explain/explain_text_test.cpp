@@ -167,6 +167,26 @@ TEST(ExplainJson, TheSmallMachineKeepsToTheSchemaAndSaysWhy) {
   EXPECT_EQ(pins[1]["why"], "mediums list holds no standard medium");
 }
 
+TEST(ExplainJson, ARequestNeverSentNamesNoPropertyAndGivesTheEventsError) {
+  // The third event is the first pin request's: it is never sent.
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  machine.failCalls = {{"CreateEventA", 3, ERROR_NOT_ENOUGH_MEMORY}};
+  ExplainTree tree = ExplainMachine(machine).tree;
+  nlohmann::json json = nlohmann::json::parse(ExplainJson("typical", tree));
+  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), json), std::vector<std::string>());
+  const nlohmann::json& request = json["devices"][0]["interfaces"][0]["pins"][0]["gates"][0]["requests"][0];
+  EXPECT_EQ(request["outcome"], "not-sent");
+  EXPECT_EQ(request["property"], nullptr);
+  EXPECT_EQ(request["propertyId"], nullptr);
+  EXPECT_EQ(request["pin"], nullptr);
+  EXPECT_EQ(request["outputLength"], nullptr);
+  EXPECT_EQ(request["error"], ERROR_NOT_ENOUGH_MEMORY);
+  // The text says the same of it.
+  const std::string words = "not sent: no completion event (8 ERROR_NOT_ENOUGH_MEMORY)";
+  EXPECT_EQ(request["answer"], words);
+  EXPECT_NE(ExplainText("typical", tree, false).find(words), std::string::npos);
+}
+
 TEST(ExplainJson, TheSchemaCheckFindsWhatBreaksIt) {
   nlohmann::json good = nlohmann::json::parse(ExplainJson("small", ExplainMachine(SmallMachine()).tree));
   nlohmann::json missing = good;
