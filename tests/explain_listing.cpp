@@ -1,5 +1,8 @@
 #include "tests/explain_listing.h"
 
+#include <sstream>
+
+#include "explain/explain_view.h"
 #include "explain/explain_words.h"
 #include "report/layout.h"
 
@@ -8,6 +11,12 @@ namespace ksr {
 namespace {
 
 std::string Hex8(uint32_t value) { return ExplainHex(value).substr(2); }
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : " | ") + line;
+  return "[" + text + "]";
+}
 
 }  // namespace
 
@@ -50,6 +59,30 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree) {
     }
   }
   return listing;
+}
+
+std::vector<std::string> ExplainFaults(const std::string& name, const ExplainRun& explained, nlohmann::json* json) {
+  std::vector<std::string> faults;
+  const ExplainTree& tree = explained.tree;
+  if (tree.strayNotes != 0) faults.push_back(std::to_string(tree.strayNotes) + " note(s) found no item");
+  std::vector<std::string> explainListing = ExplainListing(tree);
+  std::vector<std::string> reportListing = ReportListing(explained.run.report);
+  if (explainListing != reportListing) {
+    faults.push_back("the explanation lists " + Joined(explainListing) + ", the report " + Joined(reportListing));
+  }
+  for (bool colour : {false, true}) {
+    std::istringstream text(ExplainText(name, tree, colour));
+    std::string line;
+    for (int number = 1; std::getline(text, line); ++number) {
+      if (ExplainColumns(line) > kExplainColumns) {
+        faults.push_back(std::string(colour ? "colour " : "") + "line " + std::to_string(number) +
+                         " over " + std::to_string(kExplainColumns) + " columns: " + line);
+      }
+    }
+  }
+  *json = nlohmann::json::parse(ExplainJson(name, tree), nullptr, false);
+  if (json->is_discarded()) faults.push_back("the JSON does not parse");
+  return faults;
 }
 
 }  // namespace ksr
