@@ -18,10 +18,10 @@ namespace {
 
 // Everything an explanation of any machine must hold to, its JSON's schema
 // included.
-void ExpectSound(const std::string& name, const ExplainRun& explained) {
+void ExpectSound(const std::string& name, const SimMachine& machine, const ExplainRun& explained) {
   static const nlohmann::json schema = JsonSchemaFile("docs/explain.schema.json");
   nlohmann::json json;
-  for (const std::string& fault : ExplainFaults(name, explained, &json)) ADD_FAILURE() << name << ": " << fault;
+  for (const std::string& fault : ExplainFaults(name, machine, explained, &json)) ADD_FAILURE() << name << ": " << fault;
   ASSERT_FALSE(json.is_discarded()) << name << ": not JSON";
   for (const std::string& fault : JsonSchemaCheck(schema, json)) ADD_FAILURE() << name << ": " << fault;
 }
@@ -30,9 +30,45 @@ TEST(ExplainMachines, EveryMachineFileExplainsAsItsReportLists) {
   ASSERT_FALSE(JsonSchemaFile("docs/explain.schema.json").is_discarded()) << "the schema is not JSON";
   for (const char* file : kMachineFiles) {
     SimMachine machine = LoadMachine(file);
-    ExplainRun explained = ExplainMachine(machine);
-    ExpectSound(file, explained);
+    ExpectSound(file, machine, ExplainMachine(machine));
   }
+}
+
+TEST(ExplainMachines, StringsThatLookLikeReportLinesAreNotTakenForThem) {
+  // A description begins its line of the report; one with line ends of its
+  // own makes lines of the report the writer did not, which is no fault of
+  // the explanation.
+  for (const char* description : {"   +Speakers", "       +Pin 00000000 Dataflow: 00000001",
+                                  "          MaxChannels: 00000002", "Speakers\r\n   +Headphones"}) {
+    SimMachine machine;
+    machine.devices = {TestDevice({SimDefaultPin()})};
+    machine.devices[0].description = SimString(description);
+    ExpectSound(description, machine, ExplainMachine(machine));
+  }
+}
+
+TEST(ExplainMachines, AReportThatDoesNotParseIsAFaultUnlessAStringBrokeItsLines) {
+  SimMachine machine;
+  machine.devices = {TestDevice({SimDefaultPin()})};
+  ExplainRun explained = ExplainMachine(machine);
+  nlohmann::json json;
+  EXPECT_EQ(ExplainFaults("whole", machine, explained, &json), std::vector<std::string>());
+  explained.run.report.resize(explained.run.report.size() - 4);
+  std::vector<std::string> faults = ExplainFaults("cut", machine, explained, &json);
+  ASSERT_EQ(faults.size(), 1u);
+  EXPECT_EQ(faults[0].rfind("the report does not parse: ", 0), 0u) << faults[0];
+  machine.devices[0].manufacturer = SimString("Generic\n");
+  EXPECT_EQ(ExplainFaults("cut", machine, explained, &json), std::vector<std::string>());
+}
+
+TEST(ExplainMachines, AReportThatLostItsFirstPiecesIsListedUnderTheWritersHeader) {
+  ExplainRun explained = ExplainMachine(LoadMachine("tests/machines/report-create-failure.json"));
+  ASSERT_NE(explained.run.report.compare(0, 8, "ksreport"), 0) << "the banner was not lost";
+  std::vector<std::string> listing;
+  std::string error;
+  EXPECT_TRUE(ReportListing(explained.run.report, &listing, &error)) << error;
+  EXPECT_EQ(listing, std::vector<std::string>{"device"});
+  EXPECT_EQ(listing, ExplainListing(explained.tree));
 }
 
 TEST(ExplainMachines, TheExplainedRunWritesTheSameReportAsAPlainRun) {
@@ -66,7 +102,7 @@ TEST(ExplainMachines, HostileMachinesMadeFromTheSeedsExplainSoundly) {
     }
     SimMachine machine = FuzzDecodeMachine(bytes.data(), bytes.size());
     ExplainRun explained = ExplainMachine(machine);
-    ExpectSound("mutant machine " + std::to_string(i), explained);
+    ExpectSound("mutant machine " + std::to_string(i), machine, explained);
     for (const ExplainDevice& device : explained.tree.devices) {
       for (const ExplainInterface& iface : device.interfaces) {
         for (const ExplainPin& pin : iface.pins) {
@@ -88,7 +124,7 @@ TEST(ExplainMachines, MachineFilesReencodedForTheFuzzerExplainAsTheirFiles) {
   for (const char* file : kMachineFiles) {
     std::vector<uint8_t> seed = FuzzEncodeMachine(LoadMachine(file));
     SimMachine machine = FuzzDecodeMachine(seed.data(), seed.size());
-    ExpectSound(std::string(file) + " as a fuzz seed", ExplainMachine(machine));
+    ExpectSound(std::string(file) + " as a fuzz seed", machine, ExplainMachine(machine));
   }
 }
 

@@ -1,8 +1,9 @@
 // Fuzz target: any bytes become a whole hostile machine, played through one
 // report run and explained. A note that finds no item, an explanation that
-// lists other pins or ranges than the report of the same run, a line of
-// text over 100 columns, JSON that does not parse, or anything the
-// sanitizers catch is a finding.
+// lists other interfaces, pins or ranges than the report of the same run (or
+// a report that does not parse, where no string of the machine makes lines
+// of its own), a line of text over 100 columns, JSON that does not parse, or
+// anything the sanitizers catch is a finding (tests/explain_listing.h).
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ksr::SimMachine machine = ksr::FuzzDecodeMachine(data, size);
   nlohmann::json json;
-  std::vector<std::string> faults = ksr::ExplainFaults("fuzz", ksr::ExplainMachine(machine), &json);
+  std::vector<std::string> faults = ksr::ExplainFaults("fuzz", machine, ksr::ExplainMachine(machine), &json);
   if (faults.empty()) return 0;
   for (const std::string& fault : faults) std::fprintf(stderr, "finding: %s\n", fault.c_str());
   std::abort();
