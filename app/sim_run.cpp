@@ -1,5 +1,7 @@
 #include "app/sim_run.h"
 
+#include <cstdio>
+
 #include "app/run.h"
 #include "report/writer.h"
 #include "store/arena.h"
@@ -19,6 +21,19 @@ SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, 
   if (report) result.report = *report;
   result.misuse = SimMisuse();
   return result;
+}
+
+int SimRunExitStatus(const char* program, const std::string& name, const SimMachine& machine,
+                     const std::vector<std::string>& misuse, const char* what) {
+  for (const std::string& line : misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
+  if (!misuse.empty()) return 1;
+  if (machine.capture && !machine.capture->truncated.empty()) {
+    std::fprintf(stderr, "%s: %s is a capture that was cut, so its %s need not be the captured machine's:\n",
+                 program, name.c_str(), what);
+    for (const std::string& why : machine.capture->truncated) std::fprintf(stderr, "  %s\n", why.c_str());
+    return 3;
+  }
+  return 0;
 }
 
 }  // namespace ksr

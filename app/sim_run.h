@@ -17,4 +17,11 @@ struct SimRunResult {
 // Plays machine as the platform, runs the report once and ends the run.
 SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles);
 
+// The runner's exit status after a run over machine, with what it says on
+// stderr: 1 when the platform saw misuse (each line of it), else 3 when the
+// machine is a capture that was cut (that its output, what, need not be the
+// captured machine's, and why), else 0. name stands for the machine file.
+int SimRunExitStatus(const char* program, const std::string& name, const SimMachine& machine,
+                     const std::vector<std::string>& misuse, const char* what);
+
 }  // namespace ksr

@@ -42,13 +42,5 @@ int main(int argc, char** argv) {
   ksr::SimMachine machine;
   if (!ksr::SimCommandLine(argc, argv, "ksreport-sim", &machine)) return 2;
   ksr::SimRunResult result = ksr::SimRunReport(machine, argv[2], true);
-  for (const std::string& line : result.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
-  if (!result.misuse.empty()) return 1;
-  if (machine.capture && !machine.capture->truncated.empty()) {
-    std::fprintf(stderr, "ksreport-sim: %s is a capture that was cut, so its report need not be the "
-                 "captured machine's:\n", argv[1]);
-    for (const std::string& why : machine.capture->truncated) std::fprintf(stderr, "  %s\n", why.c_str());
-    return 3;
-  }
-  return 0;
+  return ksr::SimRunExitStatus("ksreport-sim", argv[1], machine, result.misuse, "report");
 }

@@ -20,6 +20,7 @@ target_link_libraries(ks_simrun_explain PUBLIC ks_logic_explain ks_sim)
 # The tree of an explained run and its text and JSON views.
 add_library(ks_explain STATIC
   explain/explain_tree.cpp
+  explain/explain_items.cpp
   explain/explain_words.cpp
   explain/explain_reasons.cpp
   explain/explain_text.cpp

@@ -69,8 +69,9 @@ TEST(ExplainGates, EachInterfaceGateStopsTheInterfaceForItsReason) {
     const ExplainStep& last = iface.gates.back();
     EXPECT_EQ(ExplainGateKey(last.gate), std::string(c.gate)) << c.name;
     EXPECT_FALSE(last.passed) << c.name;
-    EXPECT_EQ(ExplainStepReasonKey(last), c.reason) << c.name;
-    EXPECT_EQ(ExplainStepReasonWords(last), c.words) << c.name;
+    ExplainWhyText why = ExplainStepWhy(last);
+    EXPECT_EQ(why.key, c.reason) << c.name;
+    EXPECT_EQ(why.words, c.words) << c.name;
     // Every gate before it passed, in the walk's order.
     for (size_t g = 0; g + 1 < iface.gates.size(); ++g) {
       const ExplainStep& step = iface.gates[g];
@@ -91,8 +92,9 @@ TEST(ExplainGates, AnUnusableRenderAliasIsSaidSoAndTheCaptureAliasTried) {
   EXPECT_TRUE(iface.listed);
   const ExplainStep& render = iface.gates.at(2);
   EXPECT_EQ(ExplainGateKey(render.gate), std::string("render-alias"));
-  EXPECT_EQ(ExplainStepReasonKey(render), "render-alias-unusable");
-  EXPECT_EQ(ExplainStepReasonWords(render), "render alias flags SPINT_REMOVED not usable");
+  ExplainWhyText why = ExplainStepWhy(render);
+  EXPECT_EQ(why.key, "render-alias-unusable");
+  EXPECT_EQ(why.words, "render alias flags SPINT_REMOVED not usable");
   EXPECT_EQ(ExplainGateKey(iface.gates.at(3).gate), std::string("capture-alias"));
   EXPECT_TRUE(iface.gates.at(3).passed);
 }
@@ -129,8 +131,9 @@ TEST(ExplainGates, APinCountThatCanNotBeReadEndsTheInterface) {
     const ExplainStep& count = iface.gates.back();
     EXPECT_EQ(ExplainGateKey(count.gate), std::string(c.gate)) << c.name;
     EXPECT_FALSE(count.passed) << c.name;
-    EXPECT_EQ(ExplainStepReasonKey(count), c.reason) << c.name;
-    EXPECT_EQ(ExplainStepReasonWords(count), c.words) << c.name;
+    ExplainWhyText why = ExplainStepWhy(count);
+    EXPECT_EQ(why.key, c.reason) << c.name;
+    EXPECT_EQ(why.words, c.words) << c.name;
   }
 }
 
@@ -198,8 +201,9 @@ TEST(ExplainGates, EachPinGateStopsThePinForItsReason) {
     const ExplainStep& last = pin.gates.back();
     EXPECT_EQ(ExplainGateKey(last.gate), std::string(c.gate)) << c.name;
     EXPECT_FALSE(last.passed) << c.name;
-    EXPECT_EQ(ExplainStepReasonKey(last), c.reason) << c.name;
-    EXPECT_EQ(ExplainStepReasonWords(last), c.words) << c.name;
+    ExplainWhyText why = ExplainStepWhy(last);
+    EXPECT_EQ(why.key, c.reason) << c.name;
+    EXPECT_EQ(why.words, c.words) << c.name;
     for (size_t g = 0; g + 1 < pin.gates.size(); ++g) EXPECT_TRUE(pin.gates[g].passed) << c.name;
   }
 }
@@ -211,8 +215,9 @@ TEST(ExplainGates, ARequestWithoutItsEventIsNotSent) {
   machine.failCalls = {{"CreateEventA", 3, ERROR_NOT_ENOUGH_MEMORY}};
   ExplainTree tree = Explained(machine);
   const ExplainStep& communication = tree.devices[0].interfaces[0].pins.at(0).gates.at(0);
-  EXPECT_EQ(ExplainStepReasonKey(communication), "request-not-sent");
-  EXPECT_EQ(ExplainStepReasonWords(communication), "request not sent: no completion event (8 ERROR_NOT_ENOUGH_MEMORY)");
+  ExplainWhyText why = ExplainStepWhy(communication);
+  EXPECT_EQ(why.key, "request-not-sent");
+  EXPECT_EQ(why.words, "request not sent: no completion event (8 ERROR_NOT_ENOUGH_MEMORY)");
   ASSERT_EQ(communication.requests.size(), 1u);
   EXPECT_EQ(ExplainRequestOutcome(communication.requests[0]), std::string("not-sent"));
 }

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "explain/explain_reasons.h"
@@ -21,37 +20,24 @@ template <typename T>
 Json OrNull(const std::optional<T>& value) { return value ? Json(*value) : Json(nullptr); }
 Json OrNull(const std::optional<GUID>& guid) { return guid ? Json(ExplainGuidText(*guid)) : Json(nullptr); }
 
-std::string Hex(const SimBytes& bytes) {
-  std::string hex;
-  for (size_t i = 0; i < bytes.size() && i < kJsonBytes; ++i) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    hex += digits;
-  }
-  return hex;
-}
+std::string Hex(const SimBytes& bytes) { return ExplainHexBytes(bytes, kJsonBytes); }
 
 // A string the platform delivered, up to its first NUL, as UTF-8.
-std::string Text(const SimBytes& bytes) {
-  std::string text;
-  for (uint8_t b : bytes) {
-    if (b == 0) break;
-    text += static_cast<char>(b);
-  }
-  return ReportTextUtf8(text);
-}
+std::string Text(const SimBytes& bytes) { return ReportTextUtf8(ExplainCString(bytes)); }
 
 const char* Record(ExplainRecord record) {
   return record == ExplainRecord::kKept ? "kept" : record == ExplainRecord::kReleased ? "released" : "unknown";
 }
 
+// A request not sent names no property, pin or length (none reached the
+// platform); its error is the completion event's.
 Json Request(const ExplainRequest& r) {
-  return Json{{"property", ExplainPropertyName(r.property)},
-              {"propertyId", r.property},
-              {"pin", r.pin},
-              {"outputLength", r.outputLength},
+  return Json{{"property", r.sent ? Json(ExplainPropertyName(r.property)) : Json(nullptr)},
+              {"propertyId", OrNull(r.sent, r.property)},
+              {"pin", OrNull(r.sent, r.pin)},
+              {"outputLength", OrNull(r.sent, r.outputLength)},
               {"outcome", ExplainRequestOutcome(r)},
-              {"error", OrNull(r.sent && r.failed, r.sent ? r.error : r.eventError)},
+              {"error", OrNull(!r.sent || r.failed, r.sent ? r.error : r.eventError)},
               {"platformCount", r.platformCount},
               {"count", r.count},
               {"length", r.bytes.size()},
@@ -77,10 +63,11 @@ Json Call(const SimCall& call) {
 Json Step(const ExplainStep& step) {
   Json calls = Json::array();
   for (const SimCall& call : step.calls) calls.push_back(Call(call));
+  ExplainWhyText why = ExplainStepWhy(step);
   return Json{{"gate", ExplainGateKey(step.gate)},
               {"passed", step.passed},
-              {"reason", OrNull(ExplainStepReasonKey(step))},
-              {"why", OrNull(ExplainStepReasonWords(step))},
+              {"reason", OrNull(why.key)},
+              {"why", OrNull(why.words)},
               {"calls", calls},
               {"requests", Requests(step.requests)}};
 }
@@ -92,11 +79,11 @@ Json Steps(const std::vector<ExplainStep>& steps) {
 }
 
 // Where an item stopped: the gate that failed, its reason and words.
-void Stop(Json* item, bool listed, const std::vector<ExplainStep>& gates) {
-  const ExplainStep* last = listed || gates.empty() || gates.back().passed ? nullptr : &gates.back();
-  (*item)["stoppedAt"] = last ? Json(ExplainGateKey(last->gate)) : Json(nullptr);
-  (*item)["reason"] = last ? Json(ExplainStepReasonKey(*last)) : Json(nullptr);
-  (*item)["why"] = last ? Json(ExplainStepReasonWords(*last)) : Json(nullptr);
+void Stop(Json* item, const ExplainStep* stop) {
+  ExplainWhyText why = stop ? ExplainStepWhy(*stop) : ExplainWhyText();
+  (*item)["stoppedAt"] = stop ? Json(ExplainGateKey(stop->gate)) : Json(nullptr);
+  (*item)["reason"] = stop ? Json(why.key) : Json(nullptr);
+  (*item)["why"] = stop ? Json(why.words) : Json(nullptr);
 }
 
 Json Range(const ExplainRange& range, const SimBytes* answer) {
@@ -120,28 +107,27 @@ Json Range(const ExplainRange& range, const SimBytes* answer) {
 
 Json Pin(const ExplainPin& pin) {
   Json item{{"id", pin.id}, {"listed", pin.listed}, {"dataflow", OrNull(pin.listed, pin.dataflow)}};
-  Stop(&item, pin.listed, pin.gates);
+  Stop(&item, pin.StoppedAt());
   item["gates"] = Steps(pin.gates);
   item["rangeRequests"] = Requests(pin.rangeRequests);
-  item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone
-                           ? Json(nullptr)
-                           : Json{{"reason", ExplainFetchReasonKey(pin)}, {"why", ExplainFetchReasonWords(pin)}};
+  ExplainWhyText fetch = ExplainFetchWhy(pin);
+  item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone ? Json(nullptr)
+                                                              : Json{{"reason", fetch.key}, {"why", fetch.words}};
   Json ranges = Json::array();
   for (const ExplainRange& range : pin.ranges) ranges.push_back(Range(range, pin.RangeAnswer()));
   item["ranges"] = ranges;
-  bool best = pin.best && pin.best->MaxChannels != 0;
-  item["best"] = best ? Json{{"maxChannels", pin.best->MaxChannels},
-                             {"maxBits", pin.best->MaxBits},
-                             {"minSampleRate", pin.best->MinSampleRate},
-                             {"maxSampleRate", pin.best->MaxSampleRate}}
-                      : Json(nullptr);
+  item["best"] = pin.RangesWritten() ? Json{{"maxChannels", pin.best->MaxChannels},
+                                            {"maxBits", pin.best->MaxBits},
+                                            {"minSampleRate", pin.best->MinSampleRate},
+                                            {"maxSampleRate", pin.best->MaxSampleRate}}
+                                     : Json(nullptr);
   item["record"] = Record(pin.record);
   return item;
 }
 
 Json Interface(const ExplainInterface& iface) {
   Json item{{"index", iface.index}, {"flags", iface.flags}, {"listed", iface.listed}};
-  Stop(&item, iface.listed, iface.gates);
+  Stop(&item, iface.StoppedAt());
   item["gates"] = Steps(iface.gates);
   item["pinCount"] = OrNull(iface.pinCount);
   Json pins = Json::array();

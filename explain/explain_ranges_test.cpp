@@ -118,7 +118,7 @@ TEST(ExplainRanges, EachRangeIsFoldedOrPassedOverForItsReason) {
     ExplainPin pin = ExplainedPin(SimList(c.ranges, c.count));
     EXPECT_EQ(Looks(pin), c.looks) << c.name;
     ASSERT_TRUE(pin.best) << c.name;
-    bool best = pin.best->MaxChannels != 0;
+    bool best = pin.RangesWritten();
     EXPECT_EQ(best, c.best.has_value()) << c.name;
     if (best && c.best) {
       EXPECT_EQ(pin.best->MaxChannels, c.best->MaxChannels) << c.name;
@@ -162,8 +162,9 @@ TEST(ExplainRanges, ARangeListThatCanNotBeFetchedIsSaidSo) {
   for (const FetchCase& c : cases) {
     ExplainPin pin = ExplainedPin(c.dataRanges);
     EXPECT_TRUE(pin.ranges.empty()) << c.name;
-    EXPECT_EQ(ExplainFetchReasonKey(pin), c.reason) << c.name;
-    EXPECT_EQ(ExplainFetchReasonWords(pin), c.words) << c.name;
+    ExplainWhyText why = ExplainFetchWhy(pin);
+    EXPECT_EQ(why.key, c.reason) << c.name;
+    EXPECT_EQ(why.words, c.words) << c.name;
     EXPECT_EQ(pin.record, ExplainRecord::kReleased) << c.name;
   }
 }

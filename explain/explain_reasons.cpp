@@ -1,8 +1,7 @@
 #include "explain/explain_reasons.h"
 
-#include <cstdio>
-
 #include "explain/explain_words.h"
+#include "kstream/kstream.h"
 #include "reader/report_text.h"
 
 namespace ksr {
@@ -16,24 +15,18 @@ std::string IdentifierList(const SimBytes& bytes) {
   uint32_t count = Load(bytes, 4);
   std::string text = "Count " + std::to_string(count);
   size_t shown = 0;
-  for (size_t at = 8; at + 24 <= bytes.size() && shown < count; at += 24, ++shown) {
+  for (size_t at = kKsItemsOffset; at + kIdentifierSize <= bytes.size() && shown < count;
+       at += kIdentifierSize, ++shown) {
     if (shown == 8) return text + ", ...";
     text += (shown == 0 ? ": " : ", ") + ExplainGuidText(bytes.data() + at) + " Id " +
-            std::to_string(Load(bytes, at + 16));
+            std::to_string(Load(bytes, at + kIdentifierIdAt));
   }
   if (shown < count) text += " (" + std::to_string(shown) + " whole in the answer)";
   return text;
 }
 
-std::string HexBytes(const SimBytes& bytes) {
-  std::string hex;
-  for (size_t i = 0; i < bytes.size() && i < 16; ++i) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-    hex += digits;
-  }
-  return hex + (bytes.size() > 16 ? "..." : "");
-}
+// The first 16 bytes, and "..." when there are more.
+std::string HexBytes(const SimBytes& bytes) { return ExplainHexBytes(bytes, 16) + (bytes.size() > 16 ? "..." : ""); }
 
 // The meaningful fields of an answer the walk could read.
 std::string AnswerFields(uint32_t property, const SimBytes& bytes) {
@@ -52,23 +45,17 @@ std::string AnswerFields(uint32_t property, const SimBytes& bytes) {
 }
 
 // Why a request gave the walk no usable answer.
-void RequestFault(const ExplainRequest* request, std::string* key, std::string* words) {
-  if (request == nullptr) {
-    *key = "no-request";
-    *words = "no request was sent";
-  } else if (!request->sent) {
-    *key = "request-not-sent";
-    *words = "request not sent: no completion event (" + ExplainErrorText(request->eventError) + ")";
-  } else if (request->pending) {
-    *key = "answer-pending";
-    *words = "answer pending, cancelled";
-  } else if (request->failed && request->error != ERROR_MORE_DATA) {
-    *key = "answer-absent";
-    *words = "answer absent (" + ExplainErrorText(request->error) + ")";
-  } else {
-    *key = "answer-length";
-    *words = "answered " + std::to_string(request->count) + " bytes, not " + std::to_string(request->outputLength);
+ExplainWhyText RequestFault(const ExplainRequest* request) {
+  if (request == nullptr) return {"no-request", "no request was sent"};
+  if (!request->sent) {
+    return {"request-not-sent", "request not sent: no completion event (" + ExplainErrorText(request->eventError) + ")"};
   }
+  if (request->pending) return {"answer-pending", "answer pending, cancelled"};
+  if (request->failed && request->error != ERROR_MORE_DATA) {
+    return {"answer-absent", "answer absent (" + ExplainErrorText(request->error) + ")"};
+  }
+  return {"answer-length",
+          "answered " + std::to_string(request->count) + " bytes, not " + std::to_string(request->outputLength)};
 }
 
 const ExplainRequest* LastRequest(const std::vector<ExplainRequest>& requests) {
@@ -77,104 +64,88 @@ const ExplainRequest* LastRequest(const std::vector<ExplainRequest>& requests) {
 
 // Why a list fetch failed, for the list named.
 bool FetchFault(ExplainReason reason, const std::string& list, uint64_t value,
-                const std::vector<ExplainRequest>& requests, std::string* key, std::string* words) {
+                const std::vector<ExplainRequest>& requests, ExplainWhyText* why) {
   switch (reason) {
     case ExplainReason::kNoSize:
-      RequestFault(LastRequest(requests), key, words);
-      *key = "size-query-empty";
-      *words = list + ": size query gave nothing (" + *words + ")";
+      *why = {"size-query-empty", list + ": size query gave nothing (" + RequestFault(LastRequest(requests)).words + ")"};
       return true;
     case ExplainReason::kNoBuffer:
-      *key = "no-buffer";
-      *words = list + ": no buffer of " + std::to_string(value) + " bytes could be had";
+      *why = {"no-buffer", list + ": no buffer of " + std::to_string(value) + " bytes could be had"};
       return true;
     case ExplainReason::kNothingDelivered:
-      RequestFault(LastRequest(requests), key, words);
-      *key = "data-query-empty";
-      *words = list + ": data query gave nothing (" + *words + ")";
+      *why = {"data-query-empty", list + ": data query gave nothing (" + RequestFault(LastRequest(requests)).words + ")"};
       return true;
     case ExplainReason::kHeaderPastAnswer:
-      *key = "header-past-answer";
-      *words = list + ": answer shorter than its 8-byte header";
+      *why = {"header-past-answer", list + ": answer shorter than its 8-byte header"};
       return true;
     case ExplainReason::kCountZero:
-      *key = "count-zero";
-      *words = list + ": Count is 0";
+      *why = {"count-zero", list + ": Count is 0"};
       return true;
     default: return false;
   }
 }
 
-void StepReason(const ExplainStep& step, std::string* key, std::string* words) {
+// A delivered property's value: a number, the strings of a list, or one
+// string.
+std::string PropertyValue(const SimCall& call) {
+  if (call.a == SPDRP_BUSNUMBER) {
+    return call.out.size() == 4 ? ExplainHexDec(Load(call.out, 0)) : "bytes " + HexBytes(call.out);
+  }
+  if (call.a != SPDRP_HARDWAREID) return ExplainShownString(call.out);
+  // A list of strings, each ended by a NUL, the list by another; the
+  // report shows the first.
+  std::string words;
+  size_t at = 0;
+  while (at < call.out.size() && call.out[at] != 0) {
+    SimBytes one(call.out.begin() + static_cast<std::ptrdiff_t>(at), call.out.end());
+    words += (words.empty() ? "" : ", ") + ExplainShownString(one);
+    while (at < call.out.size() && call.out[at] != 0) ++at;
+    ++at;
+  }
+  return words.empty() ? "\"\"" : words;
+}
+
+}  // namespace
+
+ExplainWhyText ExplainStepWhy(const ExplainStep& step) {
   const SimCall* call = step.calls.empty() ? nullptr : &step.calls.back();
   std::string error = call != nullptr && call->failed ? " (" + ExplainErrorText(call->error) + ")" : "";
   std::string alias = step.gate == ExplainGate::kRenderAlias ? "render" : "capture";
   uint64_t value = step.whys.empty() ? 0 : step.whys.back().value;
   std::string list = step.gate == ExplainGate::kMediums ? "mediums list" : "interfaces list";
-  key->clear();
-  words->clear();
-  if (FetchFault(step.reason, list, value, step.requests, key, words)) return;
+  ExplainWhyText why;
+  if (FetchFault(step.reason, list, value, step.requests, &why)) return why;
   switch (step.reason) {
     case ExplainReason::kFlagsUnusable:
-      *key = "flags-unusable";
-      *words = "flags " + ExplainFlagsText(static_cast<uint32_t>(step.value)) + " not usable";
-      break;
-    case ExplainReason::kNoPath: *key = "no-path"; *words = "device path not delivered" + error; break;
-    case ExplainReason::kNoRoom: *key = "no-room"; *words = "no room in the store for the detail block"; break;
-    case ExplainReason::kNoAlias: *key = "no-" + alias + "-alias"; *words = "no " + alias + " alias" + error; break;
+      return {"flags-unusable", "flags " + ExplainFlagsText(static_cast<uint32_t>(step.value)) + " not usable"};
+    case ExplainReason::kNoPath: return {"no-path", "device path not delivered" + error};
+    case ExplainReason::kNoRoom: return {"no-room", "no room in the store for the detail block"};
+    case ExplainReason::kNoAlias: return {"no-" + alias + "-alias", "no " + alias + " alias" + error};
     case ExplainReason::kAliasFlagsUnusable:
-      *key = alias + "-alias-unusable";
-      *words = alias + " alias flags " + ExplainFlagsText(call != nullptr ? call->value : 0) + " not usable";
-      break;
-    case ExplainReason::kNotOpened: *key = "filter-not-opened"; *words = "filter can't be opened" + error; break;
-    case ExplainReason::kNoKey: *key = "key-not-opened"; *words = "registry key can't be opened" + error; break;
+      return {alias + "-alias-unusable",
+              alias + " alias flags " + ExplainFlagsText(call != nullptr ? call->value : 0) + " not usable"};
+    case ExplainReason::kNotOpened: return {"filter-not-opened", "filter can't be opened" + error};
+    case ExplainReason::kNoKey: return {"key-not-opened", "registry key can't be opened" + error};
     case ExplainReason::kAnswerLength:
-      RequestFault(LastRequest(step.requests), key, words);
-      if (step.gate == ExplainGate::kInstances) *words = "neither instance count answered 8 bytes: " + *words;
-      break;
+      why = RequestFault(LastRequest(step.requests));
+      if (step.gate == ExplainGate::kInstances) why.words = "neither instance count answered 8 bytes: " + why.words;
+      return why;
     case ExplainReason::kNoConnection:
-      *key = "no-connection";
-      *words = "communication is " + ExplainCommunicationWords(static_cast<uint32_t>(value));
-      break;
+      return {"no-connection", "communication is " + ExplainCommunicationWords(static_cast<uint32_t>(value))};
     case ExplainReason::kNoDataflow:
-      *key = "no-dataflow";
-      *words = "data flow " + ExplainHex(static_cast<uint32_t>(value)) + " is neither in nor out";
-      break;
+      return {"no-dataflow", "data flow " + ExplainHex(static_cast<uint32_t>(value)) + " is neither in nor out"};
     case ExplainReason::kNoStandardEntry:
-      *key = step.gate == ExplainGate::kMediums ? "no-standard-medium" : "no-standard-interface";
-      *words = step.gate == ExplainGate::kMediums ? "mediums list holds no standard medium"
-                                                  : "interfaces list holds no standard streaming interface";
-      break;
-    default: break;
+      if (step.gate == ExplainGate::kMediums) return {"no-standard-medium", "mediums list holds no standard medium"};
+      return {"no-standard-interface", "interfaces list holds no standard streaming interface"};
+    default: return why;
   }
 }
 
-}  // namespace
-
-std::string ExplainStepReasonKey(const ExplainStep& step) {
-  std::string key, words;
-  StepReason(step, &key, &words);
-  return key;
-}
-
-std::string ExplainStepReasonWords(const ExplainStep& step) {
-  std::string key, words;
-  StepReason(step, &key, &words);
-  return words;
-}
-
-std::string ExplainFetchReasonKey(const ExplainPin& pin) {
-  std::string key, words;
+ExplainWhyText ExplainFetchWhy(const ExplainPin& pin) {
+  ExplainWhyText why;
   uint64_t value = pin.rangeWhys.empty() ? 0 : pin.rangeWhys.back().value;
-  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &key, &words);
-  return key;
-}
-
-std::string ExplainFetchReasonWords(const ExplainPin& pin) {
-  std::string key, words;
-  uint64_t value = pin.rangeWhys.empty() ? 0 : pin.rangeWhys.back().value;
-  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &key, &words);
-  return words;
+  FetchFault(pin.rangeFetch, "data ranges", value, pin.rangeRequests, &why);
+  return why;
 }
 
 ExplainRangeFields ExplainReadRange(const SimBytes& answer, uint64_t offset) {
@@ -183,24 +154,17 @@ ExplainRangeFields ExplainReadRange(const SimBytes& answer, uint64_t offset) {
     if (offset + at + 4 <= answer.size()) *out = WireLoadU32(answer.data() + offset + at);
   };
   auto guid = [&](uint64_t at, std::optional<GUID>* out) {
-    if (offset + at + 16 > answer.size()) return;
-    const uint8_t* p = answer.data() + offset + at;
-    GUID g;
-    g.Data1 = WireLoadU32(p);
-    g.Data2 = static_cast<uint16_t>(p[4] | p[5] << 8);
-    g.Data3 = static_cast<uint16_t>(p[6] | p[7] << 8);
-    for (int i = 0; i < 8; ++i) g.Data4[i] = p[8 + i];
-    *out = g;
+    if (offset + at + 16 <= answer.size()) *out = GuidFromBytes(answer.data() + offset + at);
   };
-  u32(0, &fields.formatSize);
-  guid(16, &fields.major);
-  guid(32, &fields.sub);
-  guid(48, &fields.specifier);
-  u32(64, &fields.maxChannels);
-  u32(68, &fields.minBits);
-  u32(72, &fields.maxBits);
-  u32(76, &fields.minRate);
-  u32(80, &fields.maxRate);
+  u32(kFormatSizeAt, &fields.formatSize);
+  guid(kMajorFormatAt, &fields.major);
+  guid(kSubFormatAt, &fields.sub);
+  guid(kSpecifierAt, &fields.specifier);
+  u32(kMaxChannelsAt, &fields.maxChannels);
+  u32(kMinBitsAt, &fields.minBits);
+  u32(kMaxBitsAt, &fields.maxBits);
+  u32(kMinRateAt, &fields.minRate);
+  u32(kMaxRateAt, &fields.maxRate);
   return fields;
 }
 
@@ -281,33 +245,12 @@ const char* ExplainPropertyOutcome(const SimCall& call) {
 
 std::string ExplainPropertyWords(const SimCall& call) {
   if (call.failed && call.error == ERROR_INSUFFICIENT_BUFFER) {
-    return "refused: needs " + std::to_string(call.value) + " bytes, the buffer holds " + std::to_string(call.b);
+    return ": needs " + std::to_string(call.value) + " bytes, the buffer holds " + std::to_string(call.b);
   }
-  if (call.failed) return "refused (" + ExplainErrorText(call.error) + "): left empty";
-  if (call.a == SPDRP_BUSNUMBER) {
-    return call.out.size() == 4 ? ExplainHexDec(Load(call.out, 0)) : "bytes " + HexBytes(call.out);
-  }
-  if (call.a != SPDRP_HARDWAREID) return ExplainShownString(call.out);
-  // A list of strings, each ended by a NUL, the list by another; the
-  // report shows the first.
-  std::string words;
-  size_t at = 0;
-  while (at < call.out.size() && call.out[at] != 0) {
-    SimBytes one(call.out.begin() + static_cast<std::ptrdiff_t>(at), call.out.end());
-    words += (words.empty() ? "" : ", ") + ExplainShownString(one);
-    while (at < call.out.size() && call.out[at] != 0) ++at;
-    ++at;
-  }
-  return words.empty() ? "\"\"" : words;
+  if (call.failed) return " (" + ExplainErrorText(call.error) + "): left empty";
+  return " " + PropertyValue(call);
 }
 
-std::string ExplainShownString(const SimBytes& bytes) {
-  std::string text;
-  for (uint8_t b : bytes) {
-    if (b == 0) break;
-    text += static_cast<char>(b);
-  }
-  return "\"" + ReportTextShown(text) + "\"";
-}
+std::string ExplainShownString(const SimBytes& bytes) { return "\"" + ReportTextShown(ExplainCString(bytes)) + "\""; }
 
 }  // namespace ksr

@@ -11,15 +11,18 @@
 
 namespace ksr {
 
-// Why a step failed ("no-standard-medium", "mediums list holds no
-// standard medium"); empty when it passed.
-std::string ExplainStepReasonKey(const ExplainStep& step);
-std::string ExplainStepReasonWords(const ExplainStep& step);
+// Why, as a stable key and in words.
+struct ExplainWhyText {
+  std::string key, words;
+};
 
-// Why a listed pin had no ranges to look at (its fetch failed); empty when
-// the fetch succeeded.
-std::string ExplainFetchReasonKey(const ExplainPin& pin);
-std::string ExplainFetchReasonWords(const ExplainPin& pin);
+// Why a step failed ("no-standard-medium", "mediums list holds no
+// standard medium"); both empty when it passed.
+ExplainWhyText ExplainStepWhy(const ExplainStep& step);
+
+// Why a listed pin had no ranges to look at (its fetch failed); both empty
+// when the fetch succeeded.
+ExplainWhyText ExplainFetchWhy(const ExplainPin& pin);
 
 // The fields of a KSDATARANGE_AUDIO that lie within an answer.
 struct ExplainRangeFields {
@@ -39,8 +42,10 @@ const char* ExplainMergeKey(Note merge);  // "replaced", "widened", "smaller"
 const char* ExplainRequestOutcome(const ExplainRequest& request);
 std::string ExplainRequestWords(const ExplainRequest& request);
 
-// A device property read ("delivered", "empty", "refused"), and its value
-// or why in words.
+// A device property read ("delivered", "empty", "refused"), and what
+// follows that word: its value (' "Speakers"') or why it was refused
+// (": needs 10 bytes, the buffer holds 4", " (2 ERROR_FILE_NOT_FOUND): left
+// empty").
 const char* ExplainPropertyOutcome(const SimCall& call);
 std::string ExplainPropertyWords(const SimCall& call);
 

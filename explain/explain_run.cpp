@@ -43,15 +43,7 @@ int ExplainCommand(const char* program, const std::string& name, const std::stri
   ExplainRun explained = ExplainMachine(machine);
   std::string out = json ? ExplainJson(name, explained.tree) : ExplainText(name, explained.tree, colour);
   std::fputs(out.c_str(), stdout);
-  for (const std::string& line : explained.run.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
-  if (!explained.run.misuse.empty()) return 1;
-  if (machine.capture && !machine.capture->truncated.empty()) {
-    std::fprintf(stderr, "%s: %s is a capture that was cut, so its explanation need not be the captured "
-                 "machine's:\n", program, name.c_str());
-    for (const std::string& why : machine.capture->truncated) std::fprintf(stderr, "  %s\n", why.c_str());
-    return 3;
-  }
-  return 0;
+  return SimRunExitStatus(program, name, machine, explained.run.misuse, "explanation");
 }
 
 bool ExplainColourWanted() {

@@ -3,6 +3,7 @@
 #include "explain/explain_reasons.h"
 #include "explain/explain_view.h"
 #include "explain/explain_words.h"
+#include "reader/report_text.h"
 
 namespace ksr {
 
@@ -120,7 +121,7 @@ void Requests(TextOut* out, size_t indent, const std::vector<ExplainRequest>& re
 }
 
 void StepLines(TextOut* out, size_t indent, const ExplainStep& step) {
-  std::string verdict = step.passed ? "passed" : "failed: " + ExplainStepReasonWords(step);
+  std::string verdict = step.passed ? "passed" : "failed: " + ExplainStepWhy(step).words;
   for (const SimCall& call : step.calls) {
     if (step.passed && call.op == "SetupDiGetDeviceInterfaceDetailA") verdict += ": " + ExplainShownString(call.out);
     if (step.passed && call.op == "SetupDiGetDeviceInterfaceAlias") verdict += ": flags " + ExplainFlagsText(call.value);
@@ -138,7 +139,7 @@ void StepLines(TextOut* out, size_t indent, const ExplainStep& step) {
 void RangeLines(TextOut* out, const ExplainPin& pin) {
   const SimBytes* answer = pin.RangeAnswer();
   bool fetched = pin.rangeFetch == ExplainReason::kNone && !pin.rangeRequests.empty();
-  out->Line(6, "data ranges", kLabel, fetched ? "fetched" : "no ranges: " + ExplainFetchReasonWords(pin),
+  out->Line(6, "data ranges", kLabel, fetched ? "fetched" : "no ranges: " + ExplainFetchWhy(pin).words,
             fetched ? Style::kPlain : Style::kBad);
   Requests(out, 6 + kLabel, pin.rangeRequests);
   for (const ExplainRange& range : pin.ranges) {
@@ -149,7 +150,7 @@ void RangeLines(TextOut* out, const ExplainPin& pin) {
     out->Line(10, "", 0, ExplainRangeWords(range, answer != nullptr ? answer->size() : 0),
               range.folded ? Style::kGood : Style::kBad);
   }
-  if (pin.best && pin.best->MaxChannels != 0) {
+  if (pin.RangesWritten()) {
     out->Line(6, "best range", kLabel, BestWords(*pin.best), Style::kGood);
   } else {
     out->Line(6, "best range", kLabel, "none: no range with channels was folded", Style::kBad);
@@ -160,9 +161,8 @@ void PinLines(TextOut* out, const ExplainPin& pin) {
   std::string head = "Pin " + std::to_string(pin.id) + ": ";
   if (pin.listed) {
     head += "listed, data flow " + ExplainHexDec(pin.dataflow) + " " + ExplainDataflowName(pin.dataflow);
-  } else if (!pin.gates.empty()) {
-    head += "stopped at " + std::string(ExplainGateWords(pin.gates.back().gate)) + ": " +
-            ExplainStepReasonWords(pin.gates.back());
+  } else if (const ExplainStep* stop = pin.StoppedAt()) {
+    head += "stopped at " + std::string(ExplainGateWords(stop->gate)) + ": " + ExplainStepWhy(*stop).words;
   }
   out->Line(4, "", 0, head + "; record " + RecordWords(pin.record), Style::kHead);
   for (const ExplainStep& step : pin.gates) StepLines(out, 6, step);
@@ -174,9 +174,8 @@ void InterfaceLines(TextOut* out, const ExplainInterface& iface) {
                      ExplainFlagsText(iface.flags) + "); ";
   if (iface.listed) {
     head += "listed";
-  } else if (!iface.gates.empty()) {
-    const ExplainStep& last = iface.gates.back();
-    head += "stopped at " + std::string(ExplainGateWords(last.gate)) + ": " + ExplainStepReasonWords(last);
+  } else if (const ExplainStep* stop = iface.StoppedAt()) {
+    head += "stopped at " + std::string(ExplainGateWords(stop->gate)) + ": " + ExplainStepWhy(*stop).words;
   } else {
     head += "not examined";
   }
@@ -199,10 +198,8 @@ void DeviceLines(TextOut* out, const ExplainDevice& device) {
                 ExplainHexDec(device.devInst) + "; record " + RecordWords(device.record),
             Style::kHead);
   for (const SimCall& call : device.properties) {
-    std::string outcome = ExplainPropertyOutcome(call);
-    std::string words = ExplainPropertyWords(call);
     out->Line(2, ExplainDevicePropertyName(call.a), kLabel + 4,
-              outcome + (words.rfind("refused", 0) == 0 ? words.substr(7) : " " + words));
+              ExplainPropertyOutcome(call) + ExplainPropertyWords(call));
   }
   if (device.storeWanted != 0) {
     out->Line(2, "", 0, "the store ran out: no room for " + std::to_string(device.storeWanted) + " bytes", Style::kBad);
@@ -231,7 +228,7 @@ size_t ExplainColumns(const std::string& line) {
 std::string ExplainText(const std::string& name, const ExplainTree& tree, bool colour) {
   TextOut out(colour);
   ExplainCounts counts = ExplainCount(tree);
-  out.Line(0, "", 0, "Explanation of " + name, Style::kHead);
+  out.Line(0, "", 0, "Explanation of " + ReportTextShown(name), Style::kHead);
   out.Line(0, "", 0,
            std::to_string(tree.devices.size()) + " device(s) walked, " + std::to_string(counts.interfacesListed) +
                " interface(s) and " + std::to_string(counts.pinsListed) + " pin(s) listed; the store " +

@@ -4,7 +4,6 @@
 // JSON document that keeps to its schema.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "explain/explain_run.h"
@@ -33,14 +32,6 @@ SimMachine SmallMachine() {
   return machine;
 }
 
-std::string FileText(const std::string& relative) {
-  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  EXPECT_TRUE(in.good()) << relative;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string StripColour(std::string text) {
   for (size_t at = text.find('\033'); at != std::string::npos; at = text.find('\033', at)) {
     text.erase(at, text.find('m', at) - at + 1);
@@ -50,7 +41,7 @@ std::string StripColour(std::string text) {
 
 TEST(ExplainText, ASmallMachineExplainsExactlySo) {
   ExplainRun explained = ExplainMachine(SmallMachine());
-  EXPECT_EQ(ExplainText("small", explained.tree, false), FileText("tests/expected/explain-small.txt"));
+  EXPECT_EQ(ExplainText("small", explained.tree, false), SourceText("tests/expected/explain-small.txt"));
 }
 
 TEST(ExplainText, ColourOnlyWhenAskedAndOtherwiseTheSameText) {
@@ -107,6 +98,13 @@ TEST(ExplainText, LongStringsWithoutSpacesAreBrokenAndControlCharactersShown) {
   EXPECT_NE(text.find("SPDRP_MFG          delivered \"Tab\\x09here\\x1B[31m\""), std::string::npos);
 }
 
+TEST(ExplainText, TheMachineFileNameIsShownAsTheReaderShowsOne) {
+  SimMachine machine;
+  std::string text = ExplainText("tab\there\x1b[31m caf\xE9.json", ExplainMachine(machine).tree, false);
+  EXPECT_EQ(text.substr(0, text.find('\n')), "Explanation of tab\\x09here\\x1B[31m caf\xC3\xA9.json");
+  EXPECT_EQ(text.find('\x1b'), std::string::npos);
+}
+
 TEST(ExplainText, AMachineIsToldFromAReportByItsFirstCharacter) {
   EXPECT_TRUE(ExplainLooksLikeMachine("{\"devices\": []}"));
   EXPECT_TRUE(ExplainLooksLikeMachine(" \r\n\t{"));
@@ -145,11 +143,9 @@ TEST(ExplainJson, AMachineWithoutADeviceSetIsExactlySo) {
             "}\n");
 }
 
-nlohmann::json SchemaFile() { return nlohmann::json::parse(FileText("docs/explain.schema.json")); }
-
 TEST(ExplainJson, TheSmallMachineKeepsToTheSchemaAndSaysWhy) {
   nlohmann::json json = nlohmann::json::parse(ExplainJson("small", ExplainMachine(SmallMachine()).tree));
-  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), json), std::vector<std::string>());
+  EXPECT_EQ(JsonSchemaCheck(JsonSchemaFile("docs/explain.schema.json"), json), std::vector<std::string>());
   const nlohmann::json& pins = json["devices"][0]["interfaces"][0]["pins"];
   EXPECT_EQ(pins[0]["best"], nlohmann::json::parse(
                                  R"({"maxChannels": 2, "maxBits": 16, "minSampleRate": 44100, "maxSampleRate": 48000})"));
@@ -160,22 +156,43 @@ TEST(ExplainJson, TheSmallMachineKeepsToTheSchemaAndSaysWhy) {
   EXPECT_EQ(pins[1]["why"], "mediums list holds no standard medium");
 }
 
+TEST(ExplainJson, ARequestNeverSentNamesNoPropertyAndGivesTheEventsError) {
+  // The third event is the first pin request's: it is never sent.
+  SimMachine machine = LoadMachine("examples/typical-machine.json");
+  machine.failCalls = {{"CreateEventA", 3, ERROR_NOT_ENOUGH_MEMORY}};
+  ExplainTree tree = ExplainMachine(machine).tree;
+  nlohmann::json json = nlohmann::json::parse(ExplainJson("typical", tree));
+  EXPECT_EQ(JsonSchemaCheck(JsonSchemaFile("docs/explain.schema.json"), json), std::vector<std::string>());
+  const nlohmann::json& request = json["devices"][0]["interfaces"][0]["pins"][0]["gates"][0]["requests"][0];
+  EXPECT_EQ(request["outcome"], "not-sent");
+  EXPECT_EQ(request["property"], nullptr);
+  EXPECT_EQ(request["propertyId"], nullptr);
+  EXPECT_EQ(request["pin"], nullptr);
+  EXPECT_EQ(request["outputLength"], nullptr);
+  EXPECT_EQ(request["error"], ERROR_NOT_ENOUGH_MEMORY);
+  // The text says the same of it.
+  const std::string words = "not sent: no completion event (8 ERROR_NOT_ENOUGH_MEMORY)";
+  EXPECT_EQ(request["answer"], words);
+  EXPECT_NE(ExplainText("typical", tree, false).find(words), std::string::npos);
+}
+
 TEST(ExplainJson, TheSchemaCheckFindsWhatBreaksIt) {
+  nlohmann::json schema = JsonSchemaFile("docs/explain.schema.json");
   nlohmann::json good = nlohmann::json::parse(ExplainJson("small", ExplainMachine(SmallMachine()).tree));
   nlohmann::json missing = good;
   missing.erase("format");
-  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), missing), std::vector<std::string>{"/: missing format"});
+  EXPECT_EQ(JsonSchemaCheck(schema, missing), std::vector<std::string>{"/: missing format"});
   nlohmann::json extra = good;
   extra["devices"][0]["interfaces"][0]["colour"] = "red";
-  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), extra),
+  EXPECT_EQ(JsonSchemaCheck(schema, extra),
             std::vector<std::string>{"/devices/0/interfaces/0/colour: not in the schema"});
   nlohmann::json reason = good;
   reason["devices"][0]["interfaces"][0]["pins"][0]["ranges"][0]["verdict"] = "kept";
-  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), reason),
+  EXPECT_EQ(JsonSchemaCheck(schema, reason),
             std::vector<std::string>{"/devices/0/interfaces/0/pins/0/ranges/0/verdict: not in enum: \"kept\""});
   nlohmann::json type = good;
   type["summary"]["pinsListed"] = -1;
-  EXPECT_EQ(JsonSchemaCheck(SchemaFile(), type), std::vector<std::string>{"/summary/pinsListed: below minimum"});
+  EXPECT_EQ(JsonSchemaCheck(schema, type), std::vector<std::string>{"/summary/pinsListed: below minimum"});
   nlohmann::json unknown = nlohmann::json::parse(R"({"type": "object", "pattern": "x"})");
   EXPECT_EQ(JsonSchemaCheck(unknown, good), std::vector<std::string>{"/: schema keyword not checked: pattern"});
 }

@@ -161,6 +161,9 @@ class TreeBuilder {
 
   void CloseInterface(bool kept) {
     if (iface_ == nullptr) return;
+    // A pin count that was not read fails its step, as a pin's gate does.
+    ExplainStep* count = InterfaceStep(ExplainGate::kPinCount);
+    if (count != nullptr && !count->passed) FailStep(count);
     iface_->record = kept ? ExplainRecord::kKept : ExplainRecord::kReleased;
     iface_ = nullptr;
     step_ = nullptr;
@@ -280,11 +283,12 @@ class TreeBuilder {
     if (range_->reason != ExplainReason::kPastAnswer) range_->reason = reason;
   }
 
+  // A head past the answer has its reason already: the read that found it
+  // so noted kPastAnswer first.
   void RangeEnds(bool formatSizeZero) {
     if (range_ == nullptr) return Stray();
     range_->endsPass = true;
     range_->formatSizeZero = formatSizeZero;
-    if (!formatSizeZero) range_->reason = ExplainReason::kPastAnswer;
   }
 
   void RangeFolded(Note merge) {
@@ -353,41 +357,9 @@ class TreeBuilder {
       default: step->reason = ReasonOfWhys(step->whys); break;
     }
   }
-
- public:
-  // An interface whose pin count was not read closes with its step failed.
-  void Finish() {
-    for (ExplainDevice& device : tree.devices) {
-      for (ExplainInterface& iface : device.interfaces) {
-        for (ExplainStep& step : iface.gates) {
-          if (step.gate == ExplainGate::kPinCount && !step.passed) FailStep(&step);
-        }
-      }
-    }
-  }
 };
 
 }  // namespace
-
-const SimBytes* ExplainPin::RangeAnswer() const {
-  return rangeRequests.empty() ? nullptr : &rangeRequests.back().bytes;
-}
-
-ExplainCounts ExplainCount(const ExplainTree& tree) {
-  ExplainCounts counts;
-  for (const ExplainDevice& device : tree.devices) {
-    counts.devicesKept += device.record == ExplainRecord::kKept;
-    for (const ExplainInterface& iface : device.interfaces) {
-      counts.interfacesListed += iface.listed;
-      counts.interfacesKept += iface.record == ExplainRecord::kKept;
-      for (const ExplainPin& pin : iface.pins) {
-        counts.pinsListed += pin.listed;
-        counts.pinsKept += pin.record == ExplainRecord::kKept;
-      }
-    }
-  }
-  return counts;
-}
 
 ExplainTree ExplainBuildTree(const std::vector<SimCall>& calls, const std::vector<ExplainNoteEntry>& notes) {
   TreeBuilder builder;
@@ -396,7 +368,6 @@ ExplainTree ExplainBuildTree(const std::vector<SimCall>& calls, const std::vecto
     while (next < notes.size() && notes[next].at <= i) builder.Take(notes[next++]);
     if (i < calls.size()) builder.Call(calls[i]);
   }
-  builder.Finish();
   return builder.tree;
 }
 

@@ -94,6 +94,12 @@ struct ExplainPin {
   ExplainRecord record = ExplainRecord::kUnknown;
   // The answer the ranges were read from: the last request's bytes.
   const SimBytes* RangeAnswer() const;
+  // Its range lines were written: the choice left a best range with
+  // channels.
+  bool RangesWritten() const;
+  // The gate it stopped at: its last, when it was not listed and that gate
+  // failed; null otherwise.
+  const ExplainStep* StoppedAt() const;
 };
 
 struct ExplainInterface {
@@ -105,6 +111,9 @@ struct ExplainInterface {
   std::vector<ExplainPin> pins;
   uint64_t storeWanted = 0;        // the store ran out here: bytes wanted
   ExplainRecord record = ExplainRecord::kUnknown;
+  // The gate it stopped at: its last, when it was not listed and that gate
+  // failed; null otherwise (also when no gate was tested).
+  const ExplainStep* StoppedAt() const;
 };
 
 struct ExplainDevice {

@@ -100,13 +100,25 @@ std::string ExplainGuidText(const GUID& guid) {
   return text;
 }
 
-std::string ExplainGuidText(const uint8_t* bytes) {
-  GUID guid{};
-  guid.Data1 = WireLoadU32(bytes);
-  guid.Data2 = static_cast<uint16_t>(bytes[4] | bytes[5] << 8);
-  guid.Data3 = static_cast<uint16_t>(bytes[6] | bytes[7] << 8);
-  for (int i = 0; i < 8; ++i) guid.Data4[i] = bytes[8 + i];
-  return ExplainGuidText(guid);
+std::string ExplainGuidText(const uint8_t* bytes) { return ExplainGuidText(GuidFromBytes(bytes)); }
+
+std::string ExplainHexBytes(const SimBytes& bytes, size_t limit) {
+  std::string hex;
+  for (size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+    hex += digits;
+  }
+  return hex;
+}
+
+std::string ExplainCString(const SimBytes& bytes) {
+  std::string text;
+  for (uint8_t b : bytes) {
+    if (b == 0) break;
+    text += static_cast<char>(b);
+  }
+  return text;
 }
 
 std::string ExplainPropertyName(uint32_t property) {

@@ -18,6 +18,12 @@ std::string ExplainHexDec(uint32_t value);  // 0x0000002A (42)
 std::string ExplainGuidText(const GUID& guid);
 std::string ExplainGuidText(const uint8_t* bytes);
 
+// The first limit bytes in hex, two capital digits a byte, nothing between.
+std::string ExplainHexBytes(const SimBytes& bytes, size_t limit);
+
+// A string the platform delivered: its bytes up to the first NUL.
+std::string ExplainCString(const SimBytes& bytes);
+
 // KSPROPERTY_PIN_... or "property N".
 std::string ExplainPropertyName(uint32_t property);
 // SPDRP_... or "property N".

@@ -32,6 +32,23 @@ struct KsAnswer {
 
 constexpr uint32_t kKsItemsOffset = 8;
 
+// Places in a KSIDENTIFIER (Set, Id, Flags), an entry of the interfaces and
+// mediums lists.
+constexpr uint32_t kIdentifierSize = 24;
+constexpr uint64_t kIdentifierIdAt = 16;
+
+// Places in a KSDATARANGE_AUDIO, an entry of the data-ranges list.
+constexpr uint64_t kFormatSizeAt = 0;
+constexpr uint64_t kMajorFormatAt = 16;
+constexpr uint64_t kSubFormatAt = 32;
+constexpr uint64_t kSpecifierAt = 48;
+constexpr uint64_t kMaxChannelsAt = 64;
+constexpr uint64_t kMinBitsAt = 68;
+constexpr uint64_t kMaxBitsAt = 72;
+constexpr uint64_t kMinRateAt = 76;
+constexpr uint64_t kMaxRateAt = 80;
+constexpr uint64_t kRangeHeadSize = 32;  // FormatSize through MajorFormat
+
 // Size query, then data query into a zero-filled buffer of exactly the
 // named size. False, with nothing to give back, when either query yields
 // nothing, a buffer of the named size can't be had, the header is

@@ -9,8 +9,6 @@ namespace ksr {
 
 namespace {
 
-constexpr uint32_t kIdentifierSize = 24;  // KSIDENTIFIER: Set, Id, Flags
-
 // A 4-byte property: true with its value when exactly 4 bytes came back.
 bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t* value) {
   uint8_t answer[4] = {0, 0, 0, 0};
@@ -48,7 +46,7 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
        ++i, offset += kIdentifierSize) {
     uint32_t id = 0;
     if (KsAnswerMatchGuid(answer.Data, answer.Length, offset, set) &&
-        KsAnswerReadU32(answer.Data, answer.Length, offset + 16, &id) && id == 0) {
+        KsAnswerReadU32(answer.Data, answer.Length, offset + kIdentifierIdAt, &id) && id == 0) {
       found = true;
       break;
     }

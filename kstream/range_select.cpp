@@ -7,17 +7,6 @@ namespace ksr {
 
 namespace {
 
-// Places in a KSDATARANGE_AUDIO.
-constexpr uint64_t kFormatSizeAt = 0;
-constexpr uint64_t kMajorFormatAt = 16;
-constexpr uint64_t kSubFormatAt = 32;
-constexpr uint64_t kSpecifierAt = 48;
-constexpr uint64_t kMaxChannelsAt = 64;
-constexpr uint64_t kMaxBitsAt = 72;
-constexpr uint64_t kMinRateAt = 76;
-constexpr uint64_t kMaxRateAt = 80;
-constexpr uint64_t kRangeHeadSize = 32;  // FormatSize through MajorFormat
-
 enum class RangePass { kPcm, kWildcard };
 
 // Tests a range in the pass's order. A range whose tested fields reach past

@@ -187,6 +187,14 @@ inline void WireStoreU32(uint8_t* p, uint32_t value) {
 // A GUID as it lies in memory and in driver answers: Data1..Data3
 // little-endian, then Data4 as it stands.
 void GuidToBytes(const GUID& guid, uint8_t out[16]);
+inline GUID GuidFromBytes(const uint8_t bytes[16]) {
+  GUID guid{};
+  guid.Data1 = WireLoadU32(bytes);
+  guid.Data2 = static_cast<uint16_t>(bytes[4] | bytes[5] << 8);
+  guid.Data3 = static_cast<uint16_t>(bytes[6] | bytes[7] << 8);
+  for (int i = 0; i < 8; ++i) guid.Data4[i] = bytes[8 + i];
+  return guid;
+}
 bool GuidEqualsBytes(const GUID& guid, const uint8_t* bytes);
 bool GuidEqual(const GUID& a, const GUID& b);
 

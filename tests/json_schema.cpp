@@ -1,6 +1,10 @@
 #include "tests/json_schema.h"
 
+#include <gtest/gtest.h>
+
 #include <set>
+
+#include "tests/test.h"
 
 namespace ksr {
 
@@ -113,6 +117,12 @@ std::vector<std::string> JsonSchemaCheck(const nlohmann::json& schema, const nlo
   std::vector<std::string> faults;
   Checker(schema, &faults).Check(schema, document, "");
   return faults;
+}
+
+nlohmann::json JsonSchemaFile(const std::string& relativePath) {
+  Json schema = Json::parse(SourceText(relativePath), nullptr, false);
+  EXPECT_FALSE(schema.is_discarded()) << relativePath << " is not JSON";
+  return schema;
 }
 
 }  // namespace ksr

@@ -15,4 +15,8 @@ namespace ksr {
 // empty when it conforms.
 std::vector<std::string> JsonSchemaCheck(const nlohmann::json& schema, const nlohmann::json& document);
 
+// A schema of the source tree (docs/explain.schema.json), by its path from
+// the top; fails the test, and is discarded, when it is not JSON.
+nlohmann::json JsonSchemaFile(const std::string& relativePath);
+
 }  // namespace ksr

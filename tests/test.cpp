@@ -49,14 +49,18 @@ SimRunResult RunMachine(const SimMachine& machine) {
   return SimRunReport(machine, kTestOutDir, false);
 }
 
-std::string ExpectedText(const std::string& name) {
-  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/tests/expected/" + name, std::ios::binary);
-  EXPECT_TRUE(in.good()) << "tests/expected/" << name;
+std::string SourceText(const std::string& relativePath) {
+  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
+  EXPECT_TRUE(in.good()) << relativePath;
   std::ostringstream text;
   text << in.rdbuf();
+  return text.str();
+}
+
+std::string ExpectedText(const std::string& name) {
   // The expected files carry the default address; a build configured with
   // another one writes that instead.
-  std::string bytes = text.str();
+  std::string bytes = SourceText("tests/expected/" + name);
   const std::string placeholder = "support@example.invalid!\r\n";
   size_t at = bytes.rfind(placeholder);
   if (at != std::string::npos) {

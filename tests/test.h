@@ -31,6 +31,10 @@ SimDevice TestDevice(const std::vector<SimPin>& pins);
 // Runs the report over machine, in memory.
 SimRunResult RunMachine(const SimMachine& machine);
 
+// A file of the source tree, by its path from the top, as its bytes;
+// fails the test when it can't be read.
+std::string SourceText(const std::string& relativePath);
+
 // A file of tests/expected/, with the closing line's address made the one
 // this build writes.
 std::string ExpectedText(const std::string& name);
