@@ -15,6 +15,7 @@
 #include "app/sim_command_line.h"
 #include "app/sim_run.h"
 #include "explain/explain_run.h"
+#include "reader/report_view.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int ExplainMain(int argc, char** argv) {
   }
   std::ostringstream text;
   text << in.rdbuf();
-  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ExplainColourWanted());
+  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ReportColourWanted());
 }
 
 }  // namespace

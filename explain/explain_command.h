@@ -16,10 +16,6 @@ namespace ksr {
 int ExplainCommand(const char* program, const std::string& name, const std::string& text, bool json,
                    bool colour);
 
-// Colour only when stdout is a terminal and NO_COLOR is not set (on
-// Windows, one that says it takes colour), as ksreport-read does.
-bool ExplainColourWanted();
-
 // True when text is a machine file rather than a report: a JSON object.
 bool ExplainLooksLikeMachine(const std::string& text);
 

@@ -1,15 +1,6 @@
 #include "explain/explain_run.h"
 
 #include <cstdio>
-#include <cstdlib>
-
-#if defined(_WIN32)
-#include <io.h>
-#define KSR_ISATTY(fd) _isatty(fd)
-#else
-#include <unistd.h>
-#define KSR_ISATTY(fd) isatty(fd)
-#endif
 
 #include "explain/explain_notes.h"
 #include "explain/explain_view.h"
@@ -44,14 +35,6 @@ int ExplainCommand(const char* program, const std::string& name, const std::stri
   std::string out = json ? ExplainJson(name, explained.tree) : ExplainText(name, explained.tree, colour);
   std::fputs(out.c_str(), stdout);
   return SimRunExitStatus(program, name, machine, explained.run.misuse, "explanation");
-}
-
-bool ExplainColourWanted() {
-  bool colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
-#if defined(_WIN32)
-  colour = colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
-#endif
-  return colour;
 }
 
 bool ExplainLooksLikeMachine(const std::string& text) {

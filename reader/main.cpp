@@ -17,7 +17,6 @@
 // and what was expected are named on stderr; nothing on stdout), or, with
 // --explain, a machine file that can't be read (the key named on stderr).
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,10 +26,6 @@
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
-#define KSR_ISATTY(fd) _isatty(fd)
-#else
-#include <unistd.h>
-#define KSR_ISATTY(fd) isatty(fd)
 #endif
 
 #include "ksreport_config.h"
@@ -201,11 +196,7 @@ int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
 
 int ReadMain(const ReadCommand& command) {
   ksr::ReadOptions options;
-  // Colour only on a terminal, and on Windows only where one says it takes it.
-  options.colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
-#if defined(_WIN32)
-  options.colour = options.colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
-#endif
+  options.colour = ksr::ReportColourWanted();
   if (command.explain) return ReadExplain(command, options);
   if (command.diff) return ReadDiff(command, options);
   if (command.table) return ReadTable(command);
@@ -225,7 +216,7 @@ int main(int argc, char** argv) {
   // The output is UTF-8; a console shows it as such only when told, and is
   // given back its own code page afterwards.
   UINT consoleCodePage = GetConsoleOutputCP();
-  bool console = KSR_ISATTY(1) != 0 && consoleCodePage != 0;
+  bool console = _isatty(1) != 0 && consoleCodePage != 0;
   if (console) SetConsoleOutputCP(CP_UTF8);
   int status = ReadMain(command);
   if (console) SetConsoleOutputCP(consoleCodePage);

@@ -1,8 +1,17 @@
 #include "reader/report_view.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
+
+#if defined(_WIN32)
+#include <io.h>
+#define KSR_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define KSR_ISATTY(fd) isatty(fd)
+#endif
 
 #include "reader/report_text.h"
 
@@ -198,6 +207,14 @@ std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, co
     });
   });
   return out;
+}
+
+bool ReportColourWanted() {
+  bool colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
+#if defined(_WIN32)
+  colour = colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);
+#endif
+  return colour;
 }
 
 }  // namespace ksr

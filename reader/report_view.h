@@ -13,6 +13,10 @@ struct ReadOptions {
   bool colour = false;
 };
 
+// Colour only when stdout is a terminal and NO_COLOR is not set; on
+// Windows, only in a console that says it takes colour.
+bool ReportColourWanted();
+
 // Values a support engineer should not take at face value.
 std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
 
