@@ -11,14 +11,6 @@
 namespace ksr {
 namespace {
 
-std::string Typical() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
 std::string Apply(const std::string& report, const std::vector<std::string>& names) {
   std::vector<const ReportTransport*> way;
   for (const std::string& name : names) {
@@ -92,12 +84,12 @@ TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
 }
 
 TEST(ReportIntake, NotesComeInTheirOwnOrder) {
-  std::vector<ParsedReport> r = Read(Apply(Typical(), {"quoted \"> \"", "console padding", "LF line ends",
+  std::vector<ParsedReport> r = Read(Apply(TypicalReport(), {"quoted \"> \"", "console padding", "LF line ends",
                                                        "no last line end", "UTF-16 big-endian"}));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"utf-16be", "lf-line-ends", "no-last-line-end", "quote-prefix",
                                                       "trailing-whitespace"}));
-  r = Read(Apply(Typical(), {"mail body", "a space after each line", "mixed line ends", "UTF-8 byte-order mark"}));
+  r = Read(Apply(TypicalReport(), {"mail body", "a space after each line", "mixed line ends", "UTF-8 byte-order mark"}));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"utf-8-bom", "mixed-line-ends", "trailing-whitespace",
                                                       "text-before", "text-after"}));
@@ -108,22 +100,22 @@ TEST(ReportIntake, NotesComeInTheirOwnOrder) {
 
 // The mail body puts five lines above the report.
 TEST(ReportIntake, ContentErrorsNameTheLineOfTheFile) {
-  std::string bad = Replace(Typical(), "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 3");
+  std::string bad = ReplacedOnce(TypicalReport(), "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 3");
   const std::string expected =
       "line 34: expected the Bus Number line with eight upper-case hex digits, found \"Device BUS NUMBER = 3\"";
   EXPECT_EQ(ReadError(Apply(bad, {"mail body", "LF line ends"})), expected);
   EXPECT_EQ(ReadError(Apply(bad, {"mail body", "quoted \"> \"", "a space after each line", "UTF-16 little-endian"})),
             expected);
-  EXPECT_EQ(ReadError(Apply(Replace(Typical(), "Exit  WDM", "Exit WDM"), {"mail body", "CR line ends"})),
+  EXPECT_EQ(ReadError(Apply(ReplacedOnce(TypicalReport(), "Exit  WDM", "Exit WDM"), {"mail body", "CR line ends"})),
             "line 65: expected the end title, found \"Exit WDM Device Enumeration\"");
   // A header that is not whole: the banner line alone is enough to be read,
   // and the error names the line.
-  EXPECT_EQ(ReadError(Apply(Replace(Typical(), "Start WDM", "Begin WDM"), {"mail body"})),
+  EXPECT_EQ(ReadError(Apply(ReplacedOnce(TypicalReport(), "Start WDM", "Begin WDM"), {"mail body"})),
             "line 9: expected the start title, found \"Begin WDM Device Enumeration\"");
 }
 
 TEST(ReportIntake, AReportCutShortEndsWhereItsTextEnds) {
-  std::string cut = Typical().substr(0, Typical().find("   +Microphone"));
+  std::string cut = TypicalReport().substr(0, TypicalReport().find("   +Microphone"));
   EXPECT_EQ(ReadError(Apply(cut, {"blank lines around", "LF line ends"})),
             "line 21: expected a blank line, but the report ends here");
   // Cut inside a mail body: the signature is read as the report's next line.
@@ -137,7 +129,7 @@ TEST(ReportIntake, AReportCutShortEndsWhereItsTextEnds) {
 }
 
 TEST(ReportIntake, SeveralReportsInOneFile) {
-  std::string a = Typical();
+  std::string a = TypicalReport();
   std::string b = RunMachine(LoadMachine("examples/pin-gates.json")).report;
   std::vector<ParsedReport> r = Read(a + b);
   ASSERT_EQ(r.size(), 2u);
@@ -169,9 +161,9 @@ TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
   EXPECT_EQ(ReadError("\xEF\xBB\xBF"), none);
   EXPECT_EQ(ReadError("\r\n\r\n  \r\n"), none);
   EXPECT_EQ(ReadError("Dear support,\r\nthe report is attached.\r\n"), none);
-  EXPECT_EQ(ReadError(Typical().substr(40)), none);
+  EXPECT_EQ(ReadError(TypicalReport().substr(40)), none);
   std::string utf16;
-  for (char c : Typical()) utf16 += std::string(1, c) + '\0';
+  for (char c : TypicalReport()) utf16 += std::string(1, c) + '\0';
   EXPECT_EQ(ReadError(utf16), "no report found: the file looks like UTF-16 text without a byte-order mark; save "
                               "it again as \"ANSI\", \"UTF-8\" or \"Unicode\"");
   EXPECT_EQ(ReadError("\xFF\xFE"), none);
@@ -179,14 +171,14 @@ TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
 
 TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
   // Windows-1252 characters come back as their bytes; others as UTF-8.
-  std::string report = Replace(Typical(), "Microphone", "Micro \xE9\x80\x81");
+  std::string report = ReplacedOnce(TypicalReport(), "Microphone", "Micro \xE9\x80\x81");
   std::vector<ParsedReport> r = Read(Apply(report, {"UTF-16 little-endian"}));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "Micro \xE9\x80\x81");
-  std::string le = Apply(Typical(), {"UTF-16 little-endian"});
+  std::string le = Apply(TypicalReport(), {"UTF-16 little-endian"});
   std::string name = std::string("M\0i\0c\0", 6);
   std::string other = std::string("\x1C\x04 \0=\xD8\x00\xDE \0\x00\xDC", 12);  // Cyrillic, a pair, a lone low half
-  r = Read(Replace(le, name, other + name));
+  r = Read(ReplacedOnce(le, name, other + name));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xD0\x9C \xF0\x9F\x98\x80 \xEF\xBF\xBDMicrophone");
 }
@@ -221,8 +213,8 @@ TEST(ReportIntake, StrictReadsExactlyWhatTheParserReads) {
   std::vector<ParsedReport> r;
   std::string error, parseError;
   ParsedReport one;
-  for (const std::string& bytes : {Typical(), Apply(Typical(), {"LF line ends"}), std::string(),
-                                   Typical() + Typical(), Apply(Typical(), {"UTF-8 byte-order mark"})}) {
+  for (const std::string& bytes : {TypicalReport(), Apply(TypicalReport(), {"LF line ends"}), std::string(),
+                                   TypicalReport() + TypicalReport(), Apply(TypicalReport(), {"UTF-8 byte-order mark"})}) {
     bool parsed = ReportParse(bytes, &one, &parseError);
     EXPECT_EQ(ReportRead(bytes, true, &r, &error), parsed);
     EXPECT_EQ(error, parsed ? error : parseError);

@@ -8,8 +8,6 @@
 namespace ksr {
 namespace {
 
-std::string Typical() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
-
 std::string ParseError(const std::string& bytes) {
   ParsedReport report;
   std::string error;
@@ -17,16 +15,10 @@ std::string ParseError(const std::string& bytes) {
   return error;
 }
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
 TEST(ReportParse, ReadsEveryLineKind) {
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &r, &error)) << error;
+  ASSERT_TRUE(ReportParse(TypicalReport(), &r, &error)) << error;
   ASSERT_EQ(r.Devices.size(), 4u);
   const ParsedDevice& hd = r.Devices[0];
   EXPECT_EQ(hd.HardwareId, "HDAUDIO\\FUNC_01&VEN_1234&DEV_5678&SUBSYS_12345678&REV_1001");
@@ -44,7 +36,7 @@ TEST(ReportParse, ReadsEveryLineKind) {
 }
 
 TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
-  std::string good = Typical();
+  std::string good = TypicalReport();
   EXPECT_EQ(ParseError("hello\r\n"), "line 1: expected the banner line (\"ksreport ...\"), found \"hello\"");
   EXPECT_EQ(ParseError(""), "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
   std::string lf;
@@ -56,22 +48,22 @@ TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
   EXPECT_NE(ParseError(cut).find("cut short"), std::string::npos);
   EXPECT_EQ(ParseError(good.substr(0, good.find("Please"))),
             "line 63: expected the closing request line, but the report ends here");
-  EXPECT_EQ(ParseError(Replace(good, "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 0000003")),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 0000003")),
             "line 29: expected the Bus Number line with eight upper-case hex digits, found \"Device BUS NUMBER = 0000003\"");
-  EXPECT_EQ(ParseError(Replace(good, "MaxSampleRt: 00017700", "MaxSampleRt: 00017700x")).substr(0, 50),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "MaxSampleRt: 00017700", "MaxSampleRt: 00017700x")).substr(0, 50),
             "line 18: expected the MaxSampleRt line with eight ");
-  EXPECT_EQ(ParseError(Replace(good, "          MaxBits    : 00000018\r\n", "")).substr(0, 38),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "          MaxBits    : 00000018\r\n", "")).substr(0, 38),
             "line 16: expected the MaxBits line, fo");
-  EXPECT_EQ(ParseError(Replace(good, "+Pin 00000001 Dataflow", "+Pin 00000001 DataFlow")).substr(0, 30),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "+Pin 00000001 Dataflow", "+Pin 00000001 DataFlow")).substr(0, 30),
             "line 21: expected a Pin line (");
-  EXPECT_EQ(ParseError(Replace(good, "hdaudio.sys", "hdaudio")).substr(0, 43),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "hdaudio.sys", "hdaudio")).substr(0, 43),
             "line 10: expected the description line (\"de");
-  EXPECT_EQ(ParseError(Replace(good, "example.invalid!", "example.invalid")),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "example.invalid!", "example.invalid")),
             "line 63: expected the closing request line to end in \"!\", found \"Please send this file to "
             "support@example.invalid\"");
   EXPECT_EQ(ParseError(good + "extra\r\n").substr(0, 57),
             "line 64: expected the end of the report after the closing");
-  EXPECT_EQ(ParseError(Replace(good, "Instance ID: 00000001\r\n", "Instance ID: 00000001\r")).substr(0, 30),
+  EXPECT_EQ(ParseError(ReplacedOnce(good, "Instance ID: 00000001\r\n", "Instance ID: 00000001\r")).substr(0, 30),
             "line 11: expected CR only befo");
 }
 
@@ -87,14 +79,14 @@ std::vector<ReportLine> NumberedFrom(const std::string& report, int first) {
 }
 
 TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
-  std::string good = Typical();
+  std::string good = TypicalReport();
   ParsedReport strict, r;
   std::string error;
   ASSERT_TRUE(ReportParse(good, &strict, &error));
   ASSERT_TRUE(ReportParseLines(NumberedFrom(good, 101), &r, &error)) << error;
   EXPECT_EQ(r.Devices.size(), strict.Devices.size());
   EXPECT_EQ(r.Devices[1].Line, strict.Devices[1].Line + 100);
-  EXPECT_FALSE(ReportParseLines(NumberedFrom(Replace(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
+  EXPECT_FALSE(ReportParseLines(NumberedFrom(ReplacedOnce(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
                                 &r, &error));
   EXPECT_EQ(error, "line 26: expected the MaxBits line with eight upper-case hex digits, found \""
                    "          MaxBits    : 0000001\"");
@@ -106,13 +98,13 @@ TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
 }
 
 TEST(ReportParse, AcceptsBannersOfOtherVersions) {
-  std::string good = Typical();
+  std::string good = TypicalReport();
   std::string banner = good.substr(0, good.find("\r\n"));
   ParsedReport r;
   std::string error;
-  EXPECT_TRUE(ReportParse(Replace(good, banner, "ksreport 9.12.0"), &r, &error)) << error;
+  EXPECT_TRUE(ReportParse(ReplacedOnce(good, banner, "ksreport 9.12.0"), &r, &error)) << error;
   EXPECT_EQ(r.Banner, "ksreport 9.12.0");
-  EXPECT_TRUE(ReportParse(Replace(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
+  EXPECT_TRUE(ReportParse(ReplacedOnce(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
 }
 
 // What a machine implies for the report's devices and interfaces, worked

@@ -45,7 +45,7 @@ ReportTableRow Row(const std::string& file, size_t devices, size_t interfaces, s
 TEST(ReportTable, TextColumnsWidenForTheirLargestCount) {
   std::vector<ParsedReport> typical;
   std::string error;
-  ASSERT_TRUE(ReportRead(RunMachine(LoadMachine("examples/typical-machine.json")).report, true, &typical, &error));
+  ASSERT_TRUE(ReportRead(TypicalReport(), true, &typical, &error));
   EXPECT_EQ(ReportTableText({ReportTableRowOf("ksreport.txt", typical[0])}),
             "devices  interfaces  pins  no range  flagged  report\n"
             "      4           4     4         0        0  ksreport.txt\n");

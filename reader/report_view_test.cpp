@@ -10,8 +10,6 @@
 namespace ksr {
 namespace {
 
-std::string Typical() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
-
 TEST(ReportView, ImplausibleValuesAreFlagged) {
   ParsedInterface iface;
   iface.PinTypes = 2;
@@ -32,7 +30,7 @@ TEST(ReportView, ImplausibleValuesAreFlagged) {
 TEST(ReportView, DiffNamesWhatAppearedWentAwayOrChanged) {
   ParsedReport before, after;
   std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &before, &error));
+  ASSERT_TRUE(ReportParse(TypicalReport(), &before, &error));
   EXPECT_EQ(ReportDiff(before, before, ReadOptions()), "");
   SimMachine machine = LoadMachine("examples/typical-machine.json");
   machine.devices.erase(machine.devices.begin() + 2);                  // the line converter goes
@@ -137,7 +135,7 @@ std::string ReadmeSample() {
 TEST(ReportView, SummaryOfTheDefaultMachineReadsAsTheReadmeShowsIt) {
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &r, &error));
+  ASSERT_TRUE(ReportParse(TypicalReport(), &r, &error));
   std::string summary = ReportSummary("ksreport.txt", r, ReadOptions());
   EXPECT_EQ(summary, ReadmeSample());
 }
@@ -145,7 +143,7 @@ TEST(ReportView, SummaryOfTheDefaultMachineReadsAsTheReadmeShowsIt) {
 TEST(ReportView, JsonHoldsEveryPinAndRange) {
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(Typical(), &r, &error));
+  ASSERT_TRUE(ReportParse(TypicalReport(), &r, &error));
   std::string json = ReportJson({{"typical.txt", r}});
   EXPECT_NE(json.find("\"format\": \"ksreport-read/1\""), std::string::npos);
   EXPECT_NE(json.find("\"maxSampleRate\": 192000"), std::string::npos);

@@ -131,10 +131,18 @@ std::string RangeLines(const std::string& channels, const std::string& bits,
          "\r\n          MinSampleRt: " + minRate + "\r\n          MaxSampleRt: " + maxRate + "\r\n";
 }
 
+std::string TypicalReport() { return RunMachine(LoadMachine("examples/typical-machine.json")).report; }
+
 int CountOf(const std::string& text, const std::string& what) {
   int n = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+std::string ReplacedOnce(std::string text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
 // --- The call log ---------------------------------------------------------

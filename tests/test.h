@@ -61,8 +61,15 @@ std::string PinLine(const std::string& id, const std::string& dataflow);
 std::string RangeLines(const std::string& channels, const std::string& bits,
                        const std::string& minRate, const std::string& maxRate);
 
+// The report of examples/typical-machine.json.
+std::string TypicalReport();
+
 // How many times what stands in text (overlapping counts).
 int CountOf(const std::string& text, const std::string& what);
+
+// text with the first from replaced by to; fails the test when from is not
+// in it.
+std::string ReplacedOnce(std::string text, const std::string& from, const std::string& to);
 
 // --- The call log ---------------------------------------------------------
 
