@@ -5,24 +5,24 @@
 // 1 misuse (listed on stderr), 2 unreadable machine.
 #include <cstdio>
 
-#include "app/run.h"
 #include "app/sim_command_line.h"
+#include "app/sim_run.h"
 #include "capture/capture_file.h"
 #include "ksreport_config.h"
-#include "platform/sim/sim.h"
-#include "report/writer.h"
-#include "store/arena.h"
+
+namespace {
+
+void CaptureSimWrite() {
+  const ksr::CaptureProvenance provenance = {"ksreport-capture-sim", KSREPORT_VERSION, "sim"};
+  ksr::CaptureWriteFile(provenance);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   ksr::SimMachine machine;
   if (!ksr::SimCommandLine(argc, argv, "ksreport-capture-sim", &machine)) return 2;
-  ksr::ReportWriterReset();
-  ksr::SimStart(machine, argv[2], true, "ksreport-capture.exe");
-  ksr::SimGuardRegion(ksr::ArenaStoreStart(), ksr::ArenaStoreEnd());
-  ksr::RunReport();
-  const ksr::CaptureProvenance provenance = {"ksreport-capture-sim", KSREPORT_VERSION, "sim"};
-  ksr::CaptureWriteFile(provenance);
-  ksr::SimFinish();
-  for (const std::string& line : ksr::SimMisuse()) std::fprintf(stderr, "misuse: %s\n", line.c_str());
-  return ksr::SimMisuse().empty() ? 0 : 1;
+  ksr::SimRunResult run = ksr::SimRunReport(machine, argv[2], true, "ksreport-capture.exe", CaptureSimWrite);
+  for (const std::string& line : run.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
+  return run.misuse.empty() ? 0 : 1;
 }

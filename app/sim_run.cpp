@@ -8,15 +8,18 @@
 
 namespace ksr {
 
-SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles) {
+SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles,
+                          const std::string& programName, void (*afterRun)()) {
   ReportWriterReset();
-  SimStart(machine, outDir, writeFiles);
+  SimStart(machine, outDir, writeFiles, programName);
   // Anything the platform writes into the store must stay inside it.
   SimGuardRegion(ArenaStoreStart(), ArenaStoreEnd());
   RunReport();
+  if (afterRun != nullptr) afterRun();
   SimFinish();
   SimRunResult result;
-  std::optional<std::string> report = SimFileBytes(outDir + "/ksreport.txt");
+  const std::string stem = programName.substr(0, programName.rfind('.'));
+  std::optional<std::string> report = SimFileBytes(outDir + "/" + stem + ".txt");
   result.reportWritten = report.has_value();
   if (report) result.report = *report;
   result.misuse = SimMisuse();

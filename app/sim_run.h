@@ -9,13 +9,17 @@
 namespace ksr {
 
 struct SimRunResult {
-  std::string report;                // bytes of OUTDIR/ksreport.txt, empty if none
+  std::string report;                // bytes of the report beside the program, empty if none
   bool reportWritten = false;        // that file was created
   std::vector<std::string> misuse;   // what the simulated platform saw
 };
 
 // Plays machine as the platform, runs the report once and ends the run.
-SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles);
+// The program file is outDir/programName and its report is named after it.
+// afterRun, when given, runs after the report run, before the run ends: the
+// capture program writes its machine file there.
+SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles,
+                          const std::string& programName = "ksreport.exe", void (*afterRun)() = nullptr);
 
 // The runner's exit status after a run over machine, with what it says on
 // stderr: 1 when the platform saw misuse (each line of it), else 3 when the
