@@ -6,7 +6,7 @@
 #   slow    native tests of more than about half a minute
 #   fast    the rest: native, each a few seconds at most
 get_directory_property(ksreport_all_tests TESTS)
-set(ksreport_slow_tests capture_sim explain_cli static_analysis)
+set(ksreport_slow_tests explain_cli static_analysis)
 # Checks of the built files that run no program of theirs.
 set(ksreport_file_checks exe_budget capture_exe_budget product_no_heap static_analysis)
 foreach(test ${ksreport_all_tests})
