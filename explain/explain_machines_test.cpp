@@ -34,6 +34,17 @@ TEST(ExplainMachines, EveryMachineFileExplainsAsItsReportLists) {
   }
 }
 
+TEST(ExplainMachines, TheDefaultTextIsAtMostHalfTheFullOne) {
+  for (const char* file : kMachineFiles) {
+    ExplainTree tree = ExplainMachine(LoadMachine(file)).tree;
+    std::string brief = ExplainText(file, tree, false), full = ExplainText(file, tree, false, true);
+    EXPECT_LE(2 * brief.size(), full.size()) << file << ":\n" << brief;
+    // Words of the implementation stay in the full text.
+    EXPECT_EQ(brief.find("record"), std::string::npos) << file;
+    std::printf("%s: default %zu bytes, full %zu\n", file, brief.size(), full.size());
+  }
+}
+
 TEST(ExplainMachines, StringsThatLookLikeReportLinesAreNotTakenForThem) {
   // A description begins its line of the report; one with line ends of its
   // own makes lines of the report the writer did not, which is no fault of
