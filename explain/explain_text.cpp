@@ -95,6 +95,21 @@ void ItemsLines(const Writer& w, const ExplainPin& pin, bool pcmPassOnly) {
   }
 }
 
+// The default shows no items of a pin with a range; the first read off
+// its boundary is still said, since every item after it is read so.
+void OffBoundaryLine(const Writer& w, const ExplainPin& pin) {
+  for (const ExplainItem& item : ExplainPinItems(pin)) {
+    if (uint64_t off = ExplainItemOffBoundary(item)) {
+      w.out->Line(6, "", 0,
+                  "the ranges from byte " + std::to_string(item.offset) + " on were read off their 8-byte " +
+                      "boundary (the first " + std::to_string(off) + " byte(s) past it): a FormatSize before " +
+                      "them is not a multiple of 8, and the walk steps by FormatSize",
+                  Style::kBad);
+      return;
+    }
+  }
+}
+
 void OfferLines(const Writer& w, const ExplainPin& pin) {
   std::vector<std::string> offers = ExplainPinOffers(pin);
   for (size_t i = 0; i < offers.size(); ++i) w.out->Line(6, i == 0 ? "offers" : "", kLabel, offers[i]);
@@ -119,6 +134,8 @@ void RangeLines(const Writer& w, const ExplainPin& pin) {
     ItemsLines(w, pin, false);
   } else if (!pin.RangesWritten()) {
     ItemsLines(w, pin, true);
+  } else {
+    OffBoundaryLine(w, pin);
   }
   BestLine(w, pin);
   OfferLines(w, pin);

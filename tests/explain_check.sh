@@ -54,6 +54,15 @@ run_sim --explain --full "$typical" | tr -d '\r' >"$out/typical.full.lf"
 check "the typical machine, --full: a range passed over for its reason" \
   'grep -q "^          passed over: fewer than 16 bits$" "$out/typical.full.lf"'
 
+real=$src/tests/machines/real-driver-ranges.json
+run_read --explain "$real" | tr -d '\r' >"$out/real.lf"
+check "ranges as real drivers give them: what each pin offers, in words" \
+  'grep -q "^                     mode RAW: 2 channels, 16-24 bits, 44100-48000 Hz$" "$out/real.lf" &&
+   grep -q "^      offers         no PCM; MIDI$" "$out/real.lf" &&
+   grep -q "^                     also IEC 61937 Dolby Digital, IEC 61937 Dolby Digital Plus$" "$out/real.lf" &&
+   grep -q "^      offers         2 channels, 16 bits, 8000, 11025, 16000, 22050, 32000, 44100, 48000 Hz$" "$out/real.lf" &&
+   grep -q "^      the ranges from byte 98 on were read off their 8-byte boundary (the first 2 byte(s) past it)" "$out/real.lf"'
+
 # The README's example is the real output: each of its blocks stands in it.
 (cd "$src" && run_read --explain examples/typical-machine.json) >"$out/typical.read" 2>/dev/null
 (cd "$src" && run_read --explain --full examples/typical-machine.json) >>"$out/typical.read" 2>/dev/null
@@ -103,6 +112,10 @@ check "read: a machine without --explain exits 2 and says what to do" \
   '[ $rc -eq 2 ] && [ ! -s "$out/machine.out" ] && grep -q -- "--explain" "$out/machine.err"'
 run_read --explain "$typical" "$typical" >/dev/null 2>&1; rc=$?
 check "read: --explain takes one file" '[ $rc -eq 2 ]'
+run_read --full "$typical" >/dev/null 2>&1; rc=$?
+check "read: --full without --explain is bad usage" '[ $rc -eq 2 ]'
+run_sim --explain --full --full "$typical" >/dev/null 2>&1; rc=$?
+check "sim: --full twice is bad usage" '[ $rc -eq 2 ]'
 run_read --explain --table "$typical" >/dev/null 2>&1; rc=$?
 check "read: --explain with --table is bad usage" '[ $rc -eq 2 ]'
 
