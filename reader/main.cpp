@@ -84,11 +84,9 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
   for (const std::string& file : command->files) {
     if (file.size() > 1 && file[0] == '-') return false;
   }
-  if (command->diff) {
-    return !command->json && !command->table && !command->explain && !command->full && command->files.size() == 2;
-  }
+  if (command->full && !command->explain) return false;
+  if (command->diff) return !command->json && !command->table && !command->explain && command->files.size() == 2;
   if (command->explain) return !command->table && command->files.size() == 1;
-  if (command->full) return false;
   return !command->files.empty();
 }
 
