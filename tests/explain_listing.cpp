@@ -115,6 +115,25 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree) {
   return listing;
 }
 
+void ExplainCutAnswers(SimMachine* machine, uint32_t mask) {
+  static const SimPinField kFields[] = {&SimPin::communication, &SimPin::globalInstances, &SimPin::instances,
+                                        &SimPin::interfaces,    &SimPin::mediums,         &SimPin::dataflow,
+                                        &SimPin::dataRanges};
+  uint32_t bit = 0;
+  for (SimDevice& device : machine->devices) {
+    for (SimInterface& iface : device.interfaces) {
+      for (SimPin& pin : iface.pins) {
+        for (SimPinField field : kFields) {
+          SimAnswer& answer = pin.*field;
+          if ((mask >> (bit++ % 32) & 1) == 0 || answer.kind != SimAnswer::kBytes || answer.unread) continue;
+          answer.unread = answer.Length();
+          answer.bytes.clear();
+        }
+      }
+    }
+  }
+}
+
 std::vector<std::string> SummaryListing(const ExplainTree& tree) {
   // Each item the summary names, by its places; a pin's place is after
   // its interface's.

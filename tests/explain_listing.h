@@ -26,6 +26,12 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree);
 // says was left out (a pin listed without a range keeps its Pin line).
 std::vector<std::string> SummaryListing(const ExplainTree& tree);
 
+// Makes some of the machine's pin answers (those whose bit of mask is
+// set, counted over every pin answer in order) answers a capture kept by
+// their length only, so that the explanation's words for cut answers are
+// tried too.
+void ExplainCutAnswers(SimMachine* machine, uint32_t mask);
+
 // The faults of the explained run of machine, each in words; none when it
 // is sound: every note found its item, the explanation lists what the
 // report of the same run lists, its summary names exactly what the report
