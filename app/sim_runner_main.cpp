@@ -4,9 +4,9 @@
 // capture that was cut: the run is clean, but its report need not be the
 // captured machine's (the reasons on stderr).
 //
-// ksreport-sim --explain [--json] MACHINE.json: plays it the same way, in
-// memory, and prints why each device, interface, pin and data range was
-// listed or left out (explain/); the same exit status.
+// ksreport-sim --explain [--full] [--json] MACHINE.json: plays it the same
+// way, in memory, and prints why each device, interface, pin and data range
+// was listed or left out (explain/); the same exit status.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -20,9 +20,16 @@
 namespace {
 
 int ExplainMain(int argc, char** argv) {
-  bool json = argc == 4 && std::string(argv[2]) == "--json";
-  if (argc != 3 && !json) {
-    std::fprintf(stderr, "usage: ksreport-sim MACHINE.json OUTDIR\n       ksreport-sim --explain [--json] MACHINE.json\n");
+  bool json = false, full = false, bad = argc < 3;
+  for (int i = 2; i + 1 < argc; ++i) {
+    std::string option = argv[i];
+    bool& flag = option == "--json" ? json : full;
+    bad = bad || (option != "--json" && option != "--full") || flag;
+    flag = true;
+  }
+  if (bad) {
+    std::fprintf(stderr,
+                 "usage: ksreport-sim MACHINE.json OUTDIR\n       ksreport-sim --explain [--full] [--json] MACHINE.json\n");
     return 2;
   }
   const char* path = argv[argc - 1];
@@ -33,7 +40,7 @@ int ExplainMain(int argc, char** argv) {
   }
   std::ostringstream text;
   text << in.rdbuf();
-  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ReportColourWanted());
+  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ReportColourWanted(), full);
 }
 
 }  // namespace

@@ -23,6 +23,10 @@ add_library(ks_explain STATIC
   explain/explain_items.cpp
   explain/explain_words.cpp
   explain/explain_reasons.cpp
+  explain/explain_guids.cpp
+  explain/explain_decode.cpp
+  explain/explain_offers.cpp
+  explain/explain_summary.cpp
   explain/explain_text.cpp
   explain/explain_json.cpp
   explain/explain_run.cpp)

@@ -1,6 +1,8 @@
 #include <nlohmann/json.hpp>
 
+#include "explain/explain_offers.h"
 #include "explain/explain_reasons.h"
+#include "explain/explain_summary.h"
 #include "explain/explain_view.h"
 #include "explain/explain_words.h"
 #include "reader/report_text.h"
@@ -42,7 +44,8 @@ Json Request(const ExplainRequest& r) {
               {"count", r.count},
               {"length", r.bytes.size()},
               {"bytes", Hex(r.bytes)},
-              {"answer", ExplainRequestWords(r)}};
+              {"answer", ExplainRequestWords(r)},
+              {"cut", r.cut}};
 }
 
 Json Requests(const std::vector<ExplainRequest>& requests) {
@@ -86,6 +89,28 @@ void Stop(Json* item, const ExplainStep* stop) {
   (*item)["why"] = stop ? Json(why.words) : Json(nullptr);
 }
 
+// The item the range's bytes hold, as the explanation reads it.
+Json Item(const ExplainItem& item) {
+  Json attributes = Json::array();
+  for (const ExplainAttribute& a : item.attributes) {
+    attributes.push_back(Json{{"size", a.size}, {"flags", a.flags}, {"attribute", ExplainGuidText(a.id)},
+                              {"mode", OrNull(a.mode)}});
+  }
+  bool list = item.kind == ExplainItemKind::kAttributes;
+  return Json{{"kind", ExplainItemKindKey(item.kind)},
+              {"words", ExplainItemWords(item)},
+              {"offBoundary", ExplainItemOffBoundary(item)},
+              {"flags", list ? Json(nullptr) : OrNull(item.flags)},
+              {"sampleSize", list ? Json(nullptr) : OrNull(item.sampleSize)},
+              {"technology", OrNull(item.technology)},
+              {"channels", OrNull(item.channels)},
+              {"notes", OrNull(item.notes)},
+              {"channelMask", OrNull(item.channelMask)},
+              {"listSize", OrNull(item.listSize)},
+              {"listCount", OrNull(item.listCount)},
+              {"attributes", attributes}};
+}
+
 Json Range(const ExplainRange& range, const SimBytes* answer) {
   ExplainRangeFields f = answer != nullptr ? ExplainReadRange(*answer, range.offset) : ExplainRangeFields();
   Json fields{{"formatSize", OrNull(f.formatSize)}, {"major", OrNull(f.major)},
@@ -114,7 +139,11 @@ Json Pin(const ExplainPin& pin) {
   item["rangeFetch"] = pin.rangeFetch == ExplainReason::kNone ? Json(nullptr)
                                                               : Json{{"reason", fetch.key}, {"why", fetch.words}};
   Json ranges = Json::array();
-  for (const ExplainRange& range : pin.ranges) ranges.push_back(Range(range, pin.RangeAnswer()));
+  std::vector<ExplainItem> items = ExplainPinItems(pin);
+  for (size_t i = 0; i < pin.ranges.size(); ++i) {
+    ranges.push_back(Range(pin.ranges[i], pin.RangeAnswer()));
+    ranges.back()["item"] = Item(items[i]);
+  }
   item["ranges"] = ranges;
   item["best"] = pin.RangesWritten() ? Json{{"maxChannels", pin.best->MaxChannels},
                                             {"maxBits", pin.best->MaxBits},
@@ -122,6 +151,7 @@ Json Pin(const ExplainPin& pin) {
                                             {"maxSampleRate", pin.best->MaxSampleRate}}
                                      : Json(nullptr);
   item["record"] = Record(pin.record);
+  item["offers"] = pin.listed ? ExplainPinOffers(pin) : std::vector<std::string>();
   return item;
 }
 
@@ -164,6 +194,23 @@ Json Device(const ExplainDevice& device) {
               {"record", Record(device.record)}};
 }
 
+// What the report left out, as the text's summary says it; places from 0
+// as in "devices", "interfaces" and "pins".
+Json LeftOut(const ExplainTree& tree) {
+  Json out = Json::array();
+  for (const ExplainLeftOut& item : ExplainLeftOuts(tree)) {
+    out.push_back(Json{{"device", item.device},
+                       {"interface", OrNull(item.iface)},
+                       {"pin", OrNull(item.pin)},
+                       {"listed", item.listedWithoutRange},
+                       {"gate", item.gate},
+                       {"why", item.why},
+                       {"cut", item.cut != nullptr ? Json(ExplainPropertyName(item.cut->property)) : Json(nullptr)},
+                       {"line", ExplainLeftOutLine(tree, item)}});
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string ExplainJson(const std::string& name, const ExplainTree& tree) {
@@ -184,7 +231,8 @@ std::string ExplainJson(const std::string& name, const ExplainTree& tree) {
            {"devices", devices},
            {"devicesEnd", End(tree.devicesEnd)},
            {"storeWanted", OrNull(tree.storeWanted != 0, tree.storeWanted)},
-           {"misuse", tree.misuse}};
+           {"misuse", tree.misuse},
+           {"leftOut", LeftOut(tree)}};
   return out.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -34,6 +34,17 @@ TEST(ExplainMachines, EveryMachineFileExplainsAsItsReportLists) {
   }
 }
 
+TEST(ExplainMachines, TheDefaultTextIsAtMostHalfTheFullOne) {
+  for (const char* file : kMachineFiles) {
+    ExplainTree tree = ExplainMachine(LoadMachine(file)).tree;
+    std::string brief = ExplainText(file, tree, false), full = ExplainText(file, tree, false, true);
+    EXPECT_LE(2 * brief.size(), full.size()) << file << ":\n" << brief;
+    // Words of the implementation stay in the full text.
+    EXPECT_EQ(brief.find("record"), std::string::npos) << file;
+    std::printf("%s: default %zu bytes, full %zu\n", file, brief.size(), full.size());
+  }
+}
+
 TEST(ExplainMachines, StringsThatLookLikeReportLinesAreNotTakenForThem) {
   // A description begins its line of the report; one with line ends of its
   // own makes lines of the report the writer did not, which is no fault of
@@ -94,13 +105,16 @@ TEST(ExplainMachines, HostileMachinesMadeFromTheSeedsExplainSoundly) {
   // seed changed.
   std::vector<std::vector<uint8_t>> seeds;
   for (const char* file : kMachineFiles) seeds.push_back(FuzzEncodeMachine(LoadMachine(file)));
-  size_t pins = 0, listed = 0, ranges = 0;
+  size_t pins = 0, listed = 0, ranges = 0, cut = 0;
   for (int i = 0; i < 400; ++i) {
     std::vector<uint8_t> bytes = seeds[next() % seeds.size()];
     for (uint32_t n = 1 + next() % 8; n > 0 && !bytes.empty(); --n) {
       bytes[next() % bytes.size()] = static_cast<uint8_t>(next());
     }
     SimMachine machine = FuzzDecodeMachine(bytes.data(), bytes.size());
+    // Half of them with some answers cut, as a capture cuts those over its
+    // bound.
+    if (i % 2 == 1) ExplainCutAnswers(&machine, next());
     ExplainRun explained = ExplainMachine(machine);
     ExpectSound("mutant machine " + std::to_string(i), machine, explained);
     for (const ExplainDevice& device : explained.tree.devices) {
@@ -109,6 +123,10 @@ TEST(ExplainMachines, HostileMachinesMadeFromTheSeedsExplainSoundly) {
           ++pins;
           listed += pin.listed;
           ranges += pin.ranges.size();
+          for (const ExplainStep& step : pin.gates) {
+            for (const ExplainRequest& request : step.requests) cut += request.cut;
+          }
+          for (const ExplainRequest& request : pin.rangeRequests) cut += request.cut;
         }
       }
     }
@@ -117,7 +135,9 @@ TEST(ExplainMachines, HostileMachinesMadeFromTheSeedsExplainSoundly) {
   EXPECT_GT(pins, 100u);
   EXPECT_GT(listed, 0u);
   EXPECT_GT(ranges, 0u);
-  std::printf("mutant machines: %zu pins, %zu listed, %zu ranges looked at\n", pins, listed, ranges);
+  EXPECT_GT(cut, 0u);
+  std::printf("mutant machines: %zu pins, %zu listed, %zu ranges looked at, %zu cut answers\n", pins, listed,
+              ranges, cut);
 }
 
 TEST(ExplainMachines, MachineFilesReencodedForTheFuzzerExplainAsTheirFiles) {

@@ -3,13 +3,54 @@
 #include <cstdio>
 
 #include "explain/explain_notes.h"
+#include "explain/explain_summary.h"
 #include "explain/explain_view.h"
+#include "platform/sim/sim_text_utf8.h"
 
 namespace ksr {
 
 namespace {
 
 size_t CallsSoFar() { return SimCalls().size(); }
+
+// Marks each request delivered from an answer that the capture kept by its
+// length only: the walk read zeros that stand in for bytes never recorded.
+void MarkCut(const SimInterface& machine, std::vector<ExplainRequest>* requests) {
+  for (ExplainRequest& request : *requests) {
+    if (!request.sent || request.failed || request.pending) continue;
+    const SimAnswer* answer = nullptr;
+    if (request.property == KSPROPERTY_PIN_CTYPES) {
+      answer = machine.pinTypes ? &*machine.pinTypes : nullptr;
+    } else if (SimPinField field = SimPinPropertyField(request.property)) {
+      answer = request.pin < machine.pins.size() ? &(machine.pins[request.pin].*field) : nullptr;
+    }
+    request.cut = answer != nullptr && answer->kind == SimAnswer::kBytes && answer->unread.has_value();
+  }
+}
+
+void MarkCutAnswers(const SimMachine& machine, ExplainTree* tree) {
+  for (ExplainDevice& device : tree->devices) {
+    if (device.index >= machine.devices.size()) continue;
+    for (ExplainInterface& iface : device.interfaces) {
+      if (iface.index >= machine.devices[device.index].interfaces.size()) continue;
+      const SimInterface& simInterface = machine.devices[device.index].interfaces[iface.index];
+      for (ExplainStep& step : iface.gates) MarkCut(simInterface, &step.requests);
+      for (ExplainPin& pin : iface.pins) {
+        for (ExplainStep& step : pin.gates) MarkCut(simInterface, &step.requests);
+        MarkCut(simInterface, &pin.rangeRequests);
+      }
+    }
+  }
+}
+
+// Each answer that decided a verdict but was cut from the capture, on
+// stderr, after the runner's note of why the capture was cut.
+void ListCutAnswers(const char* program, const ExplainTree& tree) {
+  for (const ExplainLeftOut& item : ExplainLeftOuts(tree)) {
+    if (item.cut == nullptr) continue;
+    std::fprintf(stderr, "%s: cut answer: %s\n", program, ExplainLeftOutLine(tree, item).c_str());
+  }
+}
 
 }  // namespace
 
@@ -20,11 +61,12 @@ ExplainRun ExplainMachine(const SimMachine& machine) {
   std::vector<ExplainNoteEntry> notes = ExplainNotesStop();
   result.tree = ExplainBuildTree(SimCalls(), notes);
   result.tree.misuse = result.run.misuse;
+  MarkCutAnswers(machine, &result.tree);
   return result;
 }
 
 int ExplainCommand(const char* program, const std::string& name, const std::string& text, bool json,
-                   bool colour) {
+                   bool colour, bool full) {
   SimMachine machine;
   std::string error;
   if (!SimLoadMachineText(text, &machine, &error)) {
@@ -32,12 +74,16 @@ int ExplainCommand(const char* program, const std::string& name, const std::stri
     return 2;
   }
   ExplainRun explained = ExplainMachine(machine);
-  std::string out = json ? ExplainJson(name, explained.tree) : ExplainText(name, explained.tree, colour);
+  std::string out = json ? ExplainJson(name, explained.tree) : ExplainText(name, explained.tree, colour, full);
   std::fputs(out.c_str(), stdout);
-  return SimRunExitStatus(program, name, machine, explained.run.misuse, "explanation");
+  int status = SimRunExitStatus(program, name, machine, explained.run.misuse, "explanation");
+  ListCutAnswers(program, explained.tree);
+  return status;
 }
 
-bool ExplainLooksLikeMachine(const std::string& text) {
+bool ExplainLooksLikeMachine(const std::string& raw) {
+  // A machine saved as UTF-16 by an editor is still a machine.
+  std::string text = SimTextUtf8(raw);
   size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
   return at < text.size() && text[at] == '{';

@@ -41,29 +41,30 @@ std::string StripColour(std::string text) {
 
 TEST(ExplainText, ASmallMachineExplainsExactlySo) {
   ExplainRun explained = ExplainMachine(SmallMachine());
-  EXPECT_EQ(ExplainText("small", explained.tree, false), SourceText("tests/expected/explain-small.txt"));
+  EXPECT_EQ(ExplainText("small", explained.tree, false, true), SourceText("tests/expected/explain-small.txt"));
+  EXPECT_EQ(ExplainText("small", explained.tree, false), SourceText("tests/expected/explain-small-default.txt"));
 }
 
 TEST(ExplainText, ColourOnlyWhenAskedAndOtherwiseTheSameText) {
   ExplainRun explained = ExplainMachine(SmallMachine());
-  std::string plain = ExplainText("small", explained.tree, false);
-  std::string colour = ExplainText("small", explained.tree, true);
+  std::string plain = ExplainText("small", explained.tree, false, true);
+  std::string colour = ExplainText("small", explained.tree, true, true);
   EXPECT_EQ(plain.find('\033'), std::string::npos);
   EXPECT_NE(colour.find("\033[32mfolded in the PCM pass"), std::string::npos);
   EXPECT_NE(colour.find("\033[31mpassed over: not audio\033[0m"), std::string::npos);
   EXPECT_EQ(StripColour(colour), plain);
 }
 
-// The heading line of the device is "Device 0: \"NAME\", DevInst
-// 0x00000042 (66); record released": 54 columns besides the name.
+// The full heading line of the device is "Device 1 \"NAME\": DevInst
+// 0x00000042 (66); record released": 53 columns besides the name.
 std::string DeviceHeading(const std::string& description) {
   SimMachine machine;
   machine.devices = {TestDevice({})};
   machine.devices[0].description = SimString(description);
-  std::istringstream text(ExplainText("m", ExplainMachine(machine).tree, false));
+  std::istringstream text(ExplainText("m", ExplainMachine(machine).tree, false, true));
   std::string line, heading;
   while (std::getline(text, line)) {
-    if (line.compare(0, 9, "Device 0:") == 0) {
+    if (line.compare(0, 9, "Device 1 ") == 0) {
       heading = line;
       std::getline(text, line);
       if (line.compare(0, 2, "  ") == 0 && line.compare(0, 6, "  SPDR") != 0) heading += "|" + line;
@@ -74,11 +75,11 @@ std::string DeviceHeading(const std::string& description) {
 }
 
 TEST(ExplainText, ALineOf100ColumnsStandsAndOneOf101Wraps) {
-  std::string fits = DeviceHeading(std::string(46, 'x'));
+  std::string fits = DeviceHeading(std::string(47, 'x'));
   EXPECT_EQ(fits.size(), 100u) << fits;
   EXPECT_EQ(fits.find('|'), std::string::npos);
-  std::string wraps = DeviceHeading(std::string(47, 'x'));
-  EXPECT_EQ(wraps, "Device 0: \"" + std::string(47, 'x') + "\", DevInst 0x00000042 (66); record|  released");
+  std::string wraps = DeviceHeading(std::string(48, 'x'));
+  EXPECT_EQ(wraps, "Device 1 \"" + std::string(48, 'x') + "\": DevInst 0x00000042 (66); record|  released");
 }
 
 TEST(ExplainText, LongStringsWithoutSpacesAreBrokenAndControlCharactersShown) {
@@ -86,7 +87,7 @@ TEST(ExplainText, LongStringsWithoutSpacesAreBrokenAndControlCharactersShown) {
   machine.devices = {TestDevice({})};
   machine.devices[0].hardwareIds = SimMulti({std::string(250, 'H')});
   machine.devices[0].manufacturer = SimString("Tab\there\x1b[31m");
-  std::string text = ExplainText("m", ExplainMachine(machine).tree, false);
+  std::string text = ExplainText("m", ExplainMachine(machine).tree, false, true);
   std::istringstream lines(text);
   std::string line, joined;
   while (std::getline(lines, line)) {
@@ -139,7 +140,8 @@ TEST(ExplainJson, AMachineWithoutADeviceSetIsExactlySo) {
             "  \"devices\": [],\n"
             "  \"devicesEnd\": null,\n"
             "  \"storeWanted\": null,\n"
-            "  \"misuse\": []\n"
+            "  \"misuse\": [],\n"
+            "  \"leftOut\": []\n"
             "}\n");
 }
 

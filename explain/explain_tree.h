@@ -47,6 +47,10 @@ struct ExplainRequest {
   bool cancelRefused = false;
   uint32_t count = 0;        // the count the walk took
   SimBytes bytes;            // what the walk may read of the answer
+  // Delivered from a capture that kept this answer by its length only
+  // (ExplainMachine marks it): its bytes were never recorded, and what the
+  // walk read are zeros standing in for them.
+  bool cut = false;
 };
 
 // A note that says why, as the walk made it.

@@ -12,7 +12,9 @@ namespace ksr {
 constexpr size_t kExplainColumns = 100;
 
 // name: what the machine is called (its file) in the heading.
-std::string ExplainText(const std::string& name, const ExplainTree& tree, bool colour);
+// full: every request and answer and what became of each record; otherwise
+// the verdicts and the answers that decided them.
+std::string ExplainText(const std::string& name, const ExplainTree& tree, bool colour, bool full = false);
 std::string ExplainJson(const std::string& name, const ExplainTree& tree);
 
 // The columns a line of text takes: UTF-8 characters, colour codes not

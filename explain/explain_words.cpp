@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "explain/explain_guids.h"
+
 namespace ksr {
 
 namespace {
@@ -92,7 +94,7 @@ std::string ExplainHex(uint32_t value) {
 std::string ExplainHexDec(uint32_t value) { return ExplainHex(value) + " (" + std::to_string(value) + ")"; }
 
 std::string ExplainGuidText(const GUID& guid) {
-  if (const char* name = SimGuidName(guid)) return name;
+  if (const char* name = ExplainGuidName(guid)) return name;
   char text[48];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1,
                 guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],

@@ -5,9 +5,11 @@
 //   ksreport-read --diff OLD NEW            what changed between two reports
 //   --strict (with any of them)             only the writer's exact output
 //   ksreport-read --version                 the version, the same as the reports'
-//   ksreport-read --explain [--json] FILE   a machine file (a capture, or one
+//   ksreport-read --explain [--full] [--json] FILE
+//                                           a machine file (a capture, or one
 //                                           written by hand): why each device,
-//                                           interface and pin was listed or not;
+//                                           interface and pin was listed or not
+//                                           (--full: every request and answer);
 //                                           a report: its summary, as without it
 // Without --strict, what mail and editors did to a file is undone first and
 // named in a note on stderr, and a file may hold several reports, named
@@ -42,6 +44,7 @@ struct ReadCommand {
   bool diff = false;
   bool strict = false;
   bool explain = false;
+  bool full = false;
   std::vector<std::string> files;
 };
 
@@ -52,7 +55,7 @@ int ReadUsage() {
                "usage: ksreport-read [--strict] [--json] REPORT...\n"
                "       ksreport-read [--strict] --table [--json] REPORT...\n"
                "       ksreport-read [--strict] --diff OLD NEW\n"
-               "       ksreport-read --explain [--json] FILE\n"
+               "       ksreport-read --explain [--full] [--json] FILE\n"
                "       ksreport-read --version\n");
   return 2;
 }
@@ -71,6 +74,8 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
       command->strict = true;
     } else if (args[i] == "--explain") {
       command->explain = true;
+    } else if (args[i] == "--full") {
+      command->full = true;
     } else {
       return false;
     }
@@ -79,6 +84,7 @@ bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command)
   for (const std::string& file : command->files) {
     if (file.size() > 1 && file[0] == '-') return false;
   }
+  if (command->full && !command->explain) return false;
   if (command->diff) return !command->json && !command->table && !command->explain && command->files.size() == 2;
   if (command->explain) return !command->table && command->files.size() == 1;
   return !command->files.empty();
@@ -190,7 +196,7 @@ int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
   }
   // Misuse and a cut capture are part of what is explained, not a failure
   // of the reading.
-  int status = ksr::ExplainCommand("ksreport-read", path, bytes, command.json, options.colour);
+  int status = ksr::ExplainCommand("ksreport-read", path, bytes, command.json, options.colour, command.full);
   return status == 2 ? 2 : 0;
 }
 

@@ -3,7 +3,9 @@
 # machine file explains with the runner's exit status, as text without
 # colour off a terminal and as JSON; a bad machine exits 2 naming the key
 # with nothing on stdout; ksreport-read tells a machine file from a report
-# by its content and explains the one as ksreport-sim does.
+# by its content and explains the one as ksreport-sim does; --full says
+# more, the default leaves the implementation's words out; a machine saved
+# as UTF-16 is still a machine; a cut answer that decided is named.
 #   tests/explain_check.sh SIM READ SOURCE_DIR OUT_DIR  (KSREPORT_EMULATOR for cross builds)
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
@@ -28,17 +30,42 @@ for machine in "${machines[@]}"; do
   check "$name: ksreport-read --explain says the same, exit 0" '[ $rc -eq 0 ] && cmp -s "$out/$name.txt" "$out/$name.read.txt"' ||
     { echo "  exit $rc; the first differences (< ksreport-sim, > ksreport-read):"
       diff "$out/$name.txt" "$out/$name.read.txt" | head -10; }
+  run_sim --explain --full "$machine" >"$out/$name.full" 2>/dev/null; rc=$?
+  run_read --explain --full "$machine" >"$out/$name.read.full" 2>/dev/null
+  check "$name: --full says more, the same from both tools, no implementation words by default" \
+    '[ $rc -eq $plain ] && cmp -s "$out/$name.full" "$out/$name.read.full" &&
+     [ $((2 * $(wc -c <"$out/$name.txt"))) -le $(wc -c <"$out/$name.full") ] && ! grep -q "record" "$out/$name.txt"'
+  python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); sys.stdout.buffer.write(b"\xff\xfe" + t.decode("utf-8").encode("utf-16-le"))' \
+    "$machine" >"$out/$name.utf16"
+  run_read --explain "$out/$name.utf16" >"$out/$name.utf16.txt" 2>/dev/null; rc=$?
+  check "$name: saved as UTF-16, ksreport-read still explains it" \
+    '[ $rc -eq 0 ] && diff <(tail -n +2 "$out/$name.txt") <(tail -n +2 "$out/$name.utf16.txt") >/dev/null'
+  run_sim "$out/$name.utf16" "$out/$name.utf16.plain" 2>/dev/null; rc=$?
+  check "$name: saved as UTF-16, ksreport-sim plays it as before" \
+    '[ $rc -eq $plain ] && diff -r "$out/$name.plain" "$out/$name.utf16.plain" >/dev/null'
 done
 
 typical=$src/examples/typical-machine.json
 run_sim --explain "$typical" | tr -d '\r' >"$out/typical.lf"
-check "the typical machine: a pin stopped for its reason" \
-  'grep -q "^    Pin 1: stopped at communication: communication is bridge; record released$" "$out/typical.lf"'
-check "the typical machine: a range passed over for its reason" \
-  'grep -q "^          passed over: fewer than 16 bits$" "$out/typical.lf"'
+check "the typical machine: a pin left out for its reason, first in the summary and in its place" \
+  'grep -q "^  Device 1 \"High Definition Audio Device\", interface 1 \"Speakers\", pin 1: left out at communication:$" "$out/typical.lf" &&
+   grep -q "^    Pin 1: left out at communication: communication is bridge$" "$out/typical.lf"'
+run_sim --explain --full "$typical" | tr -d '\r' >"$out/typical.full.lf"
+check "the typical machine, --full: a range passed over for its reason" \
+  'grep -q "^          passed over: fewer than 16 bits$" "$out/typical.full.lf"'
+
+real=$src/tests/machines/real-driver-ranges.json
+run_read --explain "$real" | tr -d '\r' >"$out/real.lf"
+check "ranges as real drivers give them: what each pin offers, in words" \
+  'grep -q "^                     mode RAW: 2 channels, 16-24 bits, 44100-48000 Hz$" "$out/real.lf" &&
+   grep -q "^      offers         no PCM; MIDI$" "$out/real.lf" &&
+   grep -q "^                     also IEC 61937 Dolby Digital, IEC 61937 Dolby Digital Plus$" "$out/real.lf" &&
+   grep -q "^      offers         2 channels, 16 bits, 8000, 11025, 16000, 22050, 32000, 44100, 48000 Hz$" "$out/real.lf" &&
+   grep -q "^      the ranges from byte 98 on were read off their 8-byte boundary (the first 2 byte(s) past it)" "$out/real.lf"'
 
 # The README's example is the real output: each of its blocks stands in it.
 (cd "$src" && run_read --explain examples/typical-machine.json) >"$out/typical.read" 2>/dev/null
+(cd "$src" && run_read --explain --full examples/typical-machine.json) >>"$out/typical.read" 2>/dev/null
 check "the README's --explain example is what ksreport-read prints" \
   'python3 - "$src/README.md" "$out/typical.read" <<"PY"
 import re, sys
@@ -59,10 +86,19 @@ check "sim: a missing machine exits 2" '[ $rc -eq 2 ]'
 run_sim --explain --table "$typical" >/dev/null 2>&1; rc=$?
 check "sim: an unknown option exits 2" '[ $rc -eq 2 ]'
 
-echo '{"capture": {"program": "ksreport-capture", "truncated": ["an answer over 1 MiB"]}, "devices": []}' > "$out/cut.json"
+python3 - "$typical" >"$out/cut.json" <<"PY"
+import json, sys
+machine = json.load(open(sys.argv[1]))
+machine["capture"] = {"program": "ksreport-capture", "truncated": ["an answer over 1 MiB was kept by its length only"]}
+pin = machine["devices"][0]["interfaces"][1]["pins"][1]
+pin["dataRanges"] = {"unread": 2000000}
+json.dump(machine, sys.stdout)
+PY
 run_sim --explain "$out/cut.json" >"$out/cut.out" 2>"$out/cut.err"; rc=$?
-check "sim: a cut capture explains and exits 3, saying why" \
-  '[ $rc -eq 3 ] && grep -q "^Explanation of" "$out/cut.out" && grep -q "an answer over 1 MiB" "$out/cut.err"'
+check "sim: a cut capture explains and exits 3, saying why and naming the answer cut" \
+  '[ $rc -eq 3 ] && grep -q "^Explanation of" "$out/cut.out" && grep -q "an answer over 1 MiB" "$out/cut.err" &&
+   grep -q "cut answer: Device 1 .*, interface 2 \"Microphone\", pin 1: listed without a range: data ranges: Count is 0; its answer to KSPROPERTY_PIN_DATARANGES (2000000 bytes) was cut" "$out/cut.err" &&
+   grep -q "^    Pin 1: listed, .*without a range; its answer to" "$out/cut.out"'
 run_read --explain "$out/cut.json" >/dev/null 2>&1; rc=$?
 check "read: a cut capture explains with exit 0" '[ $rc -eq 0 ]'
 
@@ -76,6 +112,10 @@ check "read: a machine without --explain exits 2 and says what to do" \
   '[ $rc -eq 2 ] && [ ! -s "$out/machine.out" ] && grep -q -- "--explain" "$out/machine.err"'
 run_read --explain "$typical" "$typical" >/dev/null 2>&1; rc=$?
 check "read: --explain takes one file" '[ $rc -eq 2 ]'
+run_read --full "$typical" >/dev/null 2>&1; rc=$?
+check "read: --full without --explain is bad usage" '[ $rc -eq 2 ]'
+run_sim --explain --full --full "$typical" >/dev/null 2>&1; rc=$?
+check "sim: --full twice is bad usage" '[ $rc -eq 2 ]'
 run_read --explain --table "$typical" >/dev/null 2>&1; rc=$?
 check "read: --explain with --table is bad usage" '[ $rc -eq 2 ]'
 
@@ -83,7 +123,7 @@ check "read: --explain with --table is bad usage" '[ $rc -eq 2 ]'
 # script(1); not for programs under an emulator).
 if [ -z "${KSREPORT_EMULATOR:-}" ] && command -v script >/dev/null; then
   script -qec "$sim --explain $typical" /dev/null >"$out/tty.out" 2>&1
-  check "sim: colour on a terminal" 'grep -q "$esc\[1mDevice 0" "$out/tty.out"'
+  check "sim: colour on a terminal" 'grep -q "$esc\[1mDevice 1" "$out/tty.out"'
   NO_COLOR=1 script -qec "$read_ --explain $typical" /dev/null >"$out/nocolour.out" 2>&1
   check "read: no colour with NO_COLOR" 'grep -q "^Explanation of" "$out/nocolour.out" && ! grep -q "$esc" "$out/nocolour.out"'
 fi

@@ -1,7 +1,9 @@
 #include "tests/explain_listing.h"
 
+#include <cstdint>
 #include <sstream>
 
+#include "explain/explain_summary.h"
 #include "explain/explain_view.h"
 #include "reader/report_parse.h"
 #include "report/layout.h"
@@ -113,6 +115,61 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree) {
   return listing;
 }
 
+void ExplainCutAnswers(SimMachine* machine, uint32_t mask) {
+  static const SimPinField kFields[] = {&SimPin::communication, &SimPin::globalInstances, &SimPin::instances,
+                                        &SimPin::interfaces,    &SimPin::mediums,         &SimPin::dataflow,
+                                        &SimPin::dataRanges};
+  uint32_t bit = 0;
+  for (SimDevice& device : machine->devices) {
+    for (SimInterface& iface : device.interfaces) {
+      for (SimPin& pin : iface.pins) {
+        for (SimPinField field : kFields) {
+          SimAnswer& answer = pin.*field;
+          if ((mask >> (bit++ % 32) & 1) == 0 || answer.kind != SimAnswer::kBytes || answer.unread) continue;
+          answer.unread = answer.Length();
+          answer.bytes.clear();
+        }
+      }
+    }
+  }
+}
+
+std::vector<std::string> SummaryListing(const ExplainTree& tree) {
+  // Each item the summary names, by its places; a pin's place is after
+  // its interface's.
+  typedef std::vector<size_t> Place;
+  std::vector<Place> leftOut, withoutRange;
+  for (const ExplainLeftOut& item : ExplainLeftOuts(tree)) {
+    Place place = {item.device, item.iface.value_or(SIZE_MAX), item.pin.value_or(SIZE_MAX)};
+    (item.listedWithoutRange ? withoutRange : leftOut).push_back(place);
+  }
+  auto named = [](const std::vector<Place>& places, const Place& place) {
+    for (const Place& p : places) {
+      if (p == place) return true;
+    }
+    return false;
+  };
+  std::vector<std::string> listing;
+  for (size_t d = 0; d < tree.devices.size(); ++d) {
+    listing.push_back("device");
+    const ExplainDevice& device = tree.devices[d];
+    for (size_t i = 0; i < device.interfaces.size(); ++i) {
+      const ExplainInterface& iface = device.interfaces[i];
+      if (named(leftOut, {d, i, SIZE_MAX})) continue;
+      listing.push_back(InterfaceText(iface.pinCount));
+      for (size_t p = 0; p < iface.pins.size(); ++p) {
+        const ExplainPin& pin = iface.pins[p];
+        if (named(leftOut, {d, i, p})) continue;
+        listing.push_back(PinText(pin.id, pin.dataflow));
+        if (named(withoutRange, {d, i, p}) || !pin.best) continue;
+        const PcmRange& r = *pin.best;
+        listing.push_back(RangeText(r.MaxChannels, r.MaxBits, r.MinSampleRate, r.MaxSampleRate));
+      }
+    }
+  }
+  return listing;
+}
+
 std::vector<std::string> ExplainFaults(const std::string& name, const SimMachine& machine,
                                        const ExplainRun& explained, nlohmann::json* json) {
   std::vector<std::string> faults;
@@ -129,14 +186,19 @@ std::vector<std::string> ExplainFaults(const std::string& name, const SimMachine
     } else if (ExplainListing(tree) != reportListing) {
       faults.push_back("the explanation lists " + Joined(ExplainListing(tree)) + ", the report " +
                        Joined(reportListing));
+    } else if (SummaryListing(tree) != reportListing) {
+      faults.push_back("the summary leaves out what makes " + Joined(SummaryListing(tree)) + ", the report lists " +
+                       Joined(reportListing));
     }
   }
-  for (bool colour : {false, true}) {
-    std::istringstream text(ExplainText(name, tree, colour));
+  for (int view = 0; view < 4; ++view) {
+    bool colour = (view & 1) != 0, full = (view & 2) != 0;
+    std::istringstream text(ExplainText(name, tree, colour, full));
     std::string line;
     for (int number = 1; std::getline(text, line); ++number) {
       if (ExplainColumns(line) > kExplainColumns) {
-        faults.push_back(std::string(colour ? "colour " : "") + "line " + std::to_string(number) +
+        faults.push_back(std::string(full ? "full " : "") + (colour ? "colour " : "") + "line " +
+                         std::to_string(number) +
                          " over " + std::to_string(kExplainColumns) + " columns: " + line);
       }
     }

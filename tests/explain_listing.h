@@ -21,10 +21,21 @@ namespace ksr {
 // error, when it does not parse.
 bool ReportListing(const std::string& report, std::vector<std::string>* listing, std::string* error);
 std::vector<std::string> ExplainListing(const ExplainTree& tree);
+// What the report must list if the explanation's summary is right: every
+// device, interface, pin and range the walk met, less what the summary
+// says was left out (a pin listed without a range keeps its Pin line).
+std::vector<std::string> SummaryListing(const ExplainTree& tree);
+
+// Makes some of the machine's pin answers (those whose bit of mask is
+// set, counted over every pin answer in order) answers a capture kept by
+// their length only, so that the explanation's words for cut answers are
+// tried too.
+void ExplainCutAnswers(SimMachine* machine, uint32_t mask);
 
 // The faults of the explained run of machine, each in words; none when it
 // is sound: every note found its item, the explanation lists what the
-// report of the same run lists, no line of text (with colour or without)
+// report of the same run lists, its summary names exactly what the report
+// leaves out, no line of text (default or full, with colour or without)
 // is longer than kExplainColumns, and the JSON parses. name stands for the
 // machine in the heading; json is set to the JSON, parsed (discarded when
 // it does not parse), for the schema's check.
