@@ -6,6 +6,7 @@
 // PROCESSING_MODE pages for the modes and their attribute.
 #include "platform/guid_names.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ksr {
@@ -114,29 +115,28 @@ const GuidName kGuidNames[] = {
     {"AUDIO_SIGNALPROCESSINGMODE_FAR_FIELD_SPEECH",
      {0x28941CBA, 0x3BE6, 0x4A78, {0x9A, 0x76, 0x30, 0xFD, 0x91, 0x55, 0x9B, 0x64}}},
 };
+constexpr size_t kGuidNameCount = sizeof kGuidNames / sizeof kGuidNames[0];
+const GuidName* const kGuidNamesEnd = kGuidNames + kGuidNameCount;
 
 }  // namespace
 
 const GuidName* GuidNameTable(size_t* count) {
-  *count = sizeof kGuidNames / sizeof kGuidNames[0];
+  *count = kGuidNameCount;
   return kGuidNames;
 }
 
 const char* GuidNameOf(const GUID& value) {
-  for (const GuidName& n : kGuidNames) {
-    if (GuidEqual(n.Value, value)) return n.Name;
-  }
-  return nullptr;
+  const GuidName* found =
+      std::find_if(kGuidNames, kGuidNamesEnd, [&](const GuidName& n) { return GuidEqual(n.Value, value); });
+  return found == kGuidNamesEnd ? nullptr : found->Name;
 }
 
 bool GuidNameFind(const char* name, GUID* value) {
-  for (const GuidName& n : kGuidNames) {
-    if (std::strcmp(n.Name, name) == 0) {
-      *value = n.Value;
-      return true;
-    }
-  }
-  return false;
+  const GuidName* found =
+      std::find_if(kGuidNames, kGuidNamesEnd, [&](const GuidName& n) { return std::strcmp(n.Name, name) == 0; });
+  if (found == kGuidNamesEnd) return false;
+  *value = found->Value;
+  return true;
 }
 
 }  // namespace ksr

@@ -1,5 +1,8 @@
 // Reads the items of a machine file's data-range lists: audio, music and
 // plain ranges, attribute lists, and the list's alignment.
+#include <iterator>
+#include <vector>
+
 #include "platform/sim/sim_machine_loader.h"
 
 namespace ksr {

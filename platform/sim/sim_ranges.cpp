@@ -1,5 +1,7 @@
 // Builders of the items of a data-range list: the three range layouts a
 // driver declares, and the attribute list that follows a flagged range.
+#include <initializer_list>
+
 #include "platform/guid_names.h"
 #include "platform/sim/sim.h"
 
