@@ -15,6 +15,7 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/store/*_test.cpp
   ${CMAKE_SOURCE_DIR}/discovery/*_test.cpp
   ${CMAKE_SOURCE_DIR}/kstream/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/platform/*_test.cpp
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp
   ${CMAKE_SOURCE_DIR}/reader/*_test.cpp

@@ -116,20 +116,43 @@ struct SimMachine {
   std::vector<SimDevice> devices;
 };
 
-// A KSDATARANGE_AUDIO as the machine file describes it.
+// A data range as the machine file describes it: a KSDATARANGE_AUDIO, a
+// KSDATARANGE_MUSIC or a plain KSDATARANGE (the 64-byte header alone).
 struct SimDataRange {
+  enum Kind : uint8_t { kAudio, kMusic, kPlain };
+  Kind kind = kAudio;
+  uint32_t formatSize = 88;
+  uint32_t flags = 0;
+  uint32_t sampleSize = 0;
+  uint32_t reserved = 0;
   GUID major = KSDATAFORMAT_TYPE_AUDIO;
   GUID sub = KSDATAFORMAT_SUBTYPE_PCM;
   GUID specifier = KSDATAFORMAT_SPECIFIER_WAVEFORMATEX;
-  uint32_t formatSize = 88;
+  // KSDATARANGE_AUDIO
   uint32_t maxChannels = 0;
   uint32_t minBits = 0;
   uint32_t maxBits = 0;
   uint32_t minRate = 0;
   uint32_t maxRate = 0;
+  // KSDATARANGE_MUSIC
+  GUID technology = GUID_NULL;
+  uint32_t channels = 0;
+  uint32_t notes = 0;
+  uint32_t channelMask = 0;
+};
+
+// One KSATTRIBUTE of an attribute list: Size, Flags and the attribute's
+// GUID, then, for an attribute that carries one (the signal-processing
+// mode), its value GUID.
+struct SimAttribute {
+  GUID attribute = GUID_NULL;
+  uint32_t flags = 0;
+  std::optional<GUID> value;
 };
 
 // Builders, shared by the machine-file loader and the tests.
+void SimAppendU32(SimBytes* out, uint32_t value);  // little-endian
+void SimAppendGuid(SimBytes* out, const GUID& guid);  // as it lies in memory
 SimBytes SimString(const std::string& text);  // text and its NUL
 SimBytes SimMulti(const std::vector<std::string>& strings);
 SimBytes SimU32Bytes(uint32_t value);
@@ -139,10 +162,23 @@ SimAnswer SimAnswerBytes(const SimBytes& bytes);
 SimAnswer SimU32(uint32_t value);
 SimAnswer SimU32s(const std::vector<uint32_t>& values);
 SimBytes SimIdentifier(const GUID& set, uint32_t id, uint32_t flags);
+// The range's fields, padded with zeros to formatSize or cut to it; a
+// formatSize above 1024 stands in the field only, the item keeping its own
+// length (84 bytes audio, 92 music, 64 plain).
 SimBytes SimDataRangeBytes(const SimDataRange& range);
-// A KSMULTIPLE_ITEM: header (Size, Count), then the items back to back.
+// The defaults of a music range: 96 bytes, KSDATAFORMAT_TYPE_MUSIC,
+// KSDATAFORMAT_SUBTYPE_MIDI, KSDATAFORMAT_SPECIFIER_NONE,
+// KSMUSIC_TECHNOLOGY_PORT.
+SimDataRange SimMusicRange();
+// An attribute list, as follows a range flagged KSDATARANGE_ATTRIBUTES: a
+// KSMULTIPLE_ITEM of KSATTRIBUTE entries.
+SimBytes SimAttributeList(const std::vector<SimAttribute>& attributes);
+// A KSMULTIPLE_ITEM: header (Size, Count), then the items back to back;
+// with align 8 each item starts on an 8-byte boundary and is padded with
+// zeros to one, the padding counted in Size, as the kernel-streaming
+// library delivers data ranges.
 SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count = {},
-                  std::optional<uint32_t> size = {});
+                  std::optional<uint32_t> size = {}, uint32_t align = 1);
 SimPin SimDefaultPin();
 // A GUID given by its published name or as a literal
 // "6994AD04-93EF-11D0-A3CC-00A0C9223196" (either case).

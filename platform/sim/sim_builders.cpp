@@ -2,23 +2,21 @@
 // and where a device or pin holds the answer to each property.
 #include "platform/sim/sim.h"
 
+#include "platform/guid_names.h"
+
 namespace ksr {
 
-namespace {
-
-void AppendU32(SimBytes* out, uint32_t value) {
+void SimAppendU32(SimBytes* out, uint32_t value) {
   uint8_t bytes[4];
   WireStoreU32(bytes, value);
   for (uint8_t b : bytes) out->push_back(b);
 }
 
-void AppendGuid(SimBytes* out, const GUID& guid) {
+void SimAppendGuid(SimBytes* out, const GUID& guid) {
   uint8_t bytes[16];
   GuidToBytes(guid, bytes);
   out->insert(out->end(), bytes, bytes + 16);
 }
-
-}  // namespace
 
 SimBytes SimString(const std::string& text) {
   SimBytes bytes(text.begin(), text.end());
@@ -38,7 +36,7 @@ SimBytes SimMulti(const std::vector<std::string>& strings) {
 
 SimBytes SimU32Bytes(uint32_t value) {
   SimBytes bytes;
-  AppendU32(&bytes, value);
+  SimAppendU32(&bytes, value);
   return bytes;
 }
 
@@ -61,44 +59,29 @@ SimAnswer SimU32(uint32_t value) { return SimAnswerBytes(SimU32Bytes(value)); }
 
 SimAnswer SimU32s(const std::vector<uint32_t>& values) {
   SimBytes bytes;
-  for (uint32_t v : values) AppendU32(&bytes, v);
+  for (uint32_t v : values) SimAppendU32(&bytes, v);
   return SimAnswerBytes(bytes);
 }
 
 SimBytes SimIdentifier(const GUID& set, uint32_t id, uint32_t flags) {
   SimBytes bytes;
-  AppendGuid(&bytes, set);
-  AppendU32(&bytes, id);
-  AppendU32(&bytes, flags);
-  return bytes;
-}
-
-SimBytes SimDataRangeBytes(const SimDataRange& range) {
-  SimBytes bytes;
-  AppendU32(&bytes, range.formatSize);
-  AppendU32(&bytes, 0);  // Flags
-  AppendU32(&bytes, 0);  // SampleSize
-  AppendU32(&bytes, 0);  // Reserved
-  AppendGuid(&bytes, range.major);
-  AppendGuid(&bytes, range.sub);
-  AppendGuid(&bytes, range.specifier);
-  AppendU32(&bytes, range.maxChannels);
-  AppendU32(&bytes, range.minBits);
-  AppendU32(&bytes, range.maxBits);
-  AppendU32(&bytes, range.minRate);
-  AppendU32(&bytes, range.maxRate);
-  // Sizes above 1024 stand in the field only; the item keeps its 84 bytes.
-  if (range.formatSize <= 1024) bytes.resize(range.formatSize, 0);
+  SimAppendGuid(&bytes, set);
+  SimAppendU32(&bytes, id);
+  SimAppendU32(&bytes, flags);
   return bytes;
 }
 
 SimAnswer SimList(const std::vector<SimBytes>& items, std::optional<uint32_t> count,
-                  std::optional<uint32_t> size) {
+                  std::optional<uint32_t> size, uint32_t align) {
   SimBytes body;
-  for (const SimBytes& item : items) body.insert(body.end(), item.begin(), item.end());
+  for (const SimBytes& item : items) {
+    body.insert(body.end(), item.begin(), item.end());
+    // The header is 8 bytes, so a boundary in the body is one in the answer.
+    if (align > 1) body.resize((body.size() + align - 1) / align * align, 0);
+  }
   SimBytes bytes;
-  AppendU32(&bytes, size.value_or(static_cast<uint32_t>(8 + body.size())));
-  AppendU32(&bytes, count.value_or(static_cast<uint32_t>(items.size())));
+  SimAppendU32(&bytes, size.value_or(static_cast<uint32_t>(8 + body.size())));
+  SimAppendU32(&bytes, count.value_or(static_cast<uint32_t>(items.size())));
   bytes.insert(bytes.end(), body.begin(), body.end());
   return SimAnswerBytes(bytes);
 }
@@ -155,43 +138,10 @@ SimPin SimPcmPin(uint32_t channels, uint32_t bits, uint32_t minRate, uint32_t ma
   return pin;
 }
 
-namespace {
-
-// The published GUIDs that machine files may name; where two names share a
-// value, the first is the one shown.
-const struct {
-  const char* name;
-  GUID value;
-} kGuidNames[] = {
-    {"KSDATAFORMAT_TYPE_AUDIO", KSDATAFORMAT_TYPE_AUDIO},
-    {"KSDATAFORMAT_SUBTYPE_PCM", KSDATAFORMAT_SUBTYPE_PCM},
-    {"KSDATAFORMAT_SUBTYPE_WILDCARD", KSDATAFORMAT_SUBTYPE_WILDCARD},
-    {"GUID_NULL", GUID_NULL},
-    {"KSDATAFORMAT_SPECIFIER_WAVEFORMATEX", KSDATAFORMAT_SPECIFIER_WAVEFORMATEX},
-    {"KSINTERFACESETID_Standard", KSINTERFACESETID_Standard},
-    {"KSMEDIUMSETID_Standard", KSMEDIUMSETID_Standard},
-    {"KSPROPSETID_Pin", KSPROPSETID_Pin},
-    {"KSCATEGORY_AUDIO", KSCATEGORY_AUDIO},
-    {"KSCATEGORY_RENDER", KSCATEGORY_RENDER},
-    {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE},
-};
-
-}  // namespace
-
-const char* SimGuidName(const GUID& guid) {
-  for (const auto& n : kGuidNames) {
-    if (GuidEqual(n.value, guid)) return n.name;
-  }
-  return nullptr;
-}
+const char* SimGuidName(const GUID& guid) { return GuidNameOf(guid); }
 
 bool SimParseGuid(const std::string& text, GUID* out) {
-  for (const auto& n : kGuidNames) {
-    if (text == n.name) {
-      *out = n.value;
-      return true;
-    }
-  }
+  if (GuidNameFind(text.c_str(), out)) return true;
   // A literal: 8-4-4-4-12 hex digits, either case.
   static const size_t kGroups[] = {8, 4, 4, 4, 12};
   std::string digits;

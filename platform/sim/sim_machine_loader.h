@@ -49,8 +49,13 @@ struct SimLoader {
   bool AnswerObject(const SimJson& j, const std::string& path, SimAnswer* out);
   bool Answer(const SimJson& j, const std::string& path, SimAnswer* out);
   bool IdentifierItem(const SimJson& j, const std::string& path, SimBytes* out);
-  bool RangeItem(const SimJson& j, const std::string& path, SimBytes* out);
   bool List(const SimJson& j, const std::string& path, bool ranges, SimAnswer* out);
+
+  // Data-range items (sim_machine_ranges.cpp).
+  bool RangeItem(const SimJson& j, const std::string& path, SimBytes* out);
+  bool RangeFields(const SimJson& j, const std::string& path, SimDataRange* range);
+  bool AttributeItem(const SimJson& j, const std::string& path, SimBytes* out);
+  bool Align(const SimJson& j, const std::string& path, uint32_t* align);
 
   // Structure (sim_machine_json.cpp).
   bool Pin(const SimJson& j, const std::string& path, SimPin* out);

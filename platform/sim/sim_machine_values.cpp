@@ -212,28 +212,6 @@ bool SimLoader::IdentifierItem(const SimJson& j, const std::string& path, SimByt
   return true;
 }
 
-bool SimLoader::RangeItem(const SimJson& j, const std::string& path, SimBytes* out) {
-  if (j.is_object() && j.contains("hex")) return HexObject(j, path, out);
-  if (!Keys(j, path, {"major", "sub", "specifier", "formatSize", "maxChannels", "minBits",
-                      "maxBits", "minRate", "maxRate"})) {
-    return false;
-  }
-  SimDataRange r;
-  const struct { const char* key; GUID* guid; } guids[] = {
-      {"major", &r.major}, {"sub", &r.sub}, {"specifier", &r.specifier}};
-  for (const auto& g : guids) {
-    if (j.contains(g.key) && !Guid(j[g.key], path + "." + g.key, g.guid)) return false;
-  }
-  const struct { const char* key; uint32_t* value; } numbers[] = {
-      {"formatSize", &r.formatSize}, {"maxChannels", &r.maxChannels}, {"minBits", &r.minBits},
-      {"maxBits", &r.maxBits},       {"minRate", &r.minRate},         {"maxRate", &r.maxRate}};
-  for (const auto& n : numbers) {
-    if (j.contains(n.key) && !Number(j[n.key], path + "." + n.key, n.value)) return false;
-  }
-  *out = SimDataRangeBytes(r);
-  return true;
-}
-
 bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, SimAnswer* out) {
   if (j.is_null() || j.is_string()) {
     if (j.is_string() && j.get<std::string>() != "pending") return Fail(path, "expected \"pending\"");
@@ -244,14 +222,15 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
   std::optional<uint32_t> count;
   std::optional<uint32_t> size;
   std::optional<SimDataQuery> dataQuery;
+  uint32_t align = 1;
   if (j.is_object()) {
     if (!Keys(j, path, {"items", "count", "size", "sizeQuery", "reported", "hex", "unread", "error",
-                        "pending", "dataQuery"})) {
+                        "pending", "dataQuery", "align"})) {
       return false;
     }
     if (j.contains("hex") || j.contains("unread") || j.contains("error") || j.contains("pending")) {
-      if (j.contains("items") || j.contains("count") || j.contains("size")) {
-        return Fail(path, "hex, unread, error and pending stand for the whole answer; no items, count or size beside them");
+      if (j.contains("items") || j.contains("count") || j.contains("size") || j.contains("align")) {
+        return Fail(path, "hex, unread, error and pending stand for the whole answer; no items, count, size or align beside them");
       }
       return AnswerObject(j, path, out);
     }
@@ -259,7 +238,10 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
       dataQuery = SimDataQuery();
       if (!DataQuery(j["dataQuery"], path + ".dataQuery", &*dataQuery)) return false;
     }
-    if (!OptionalNumber(j, "count", path, &count) || !OptionalNumber(j, "size", path, &size)) return false;
+    if (!OptionalNumber(j, "count", path, &count) || !OptionalNumber(j, "size", path, &size) ||
+        !Align(j, path, &align)) {
+      return false;
+    }
     static const SimJson kNoItems = SimJson::array();
     items = j.contains("items") ? &j["items"] : &kNoItems;
   }
@@ -270,7 +252,7 @@ bool SimLoader::List(const SimJson& j, const std::string& path, bool ranges, Sim
     bool ok = ranges ? RangeItem((*items)[i], p, &bytes[i]) : IdentifierItem((*items)[i], p, &bytes[i]);
     if (!ok) return false;
   }
-  *out = SimList(bytes, count, size);
+  *out = SimList(bytes, count, size, align);
   out->dataQuery = dataQuery;
   return j.is_object() ? Lies(j, path, out) : true;
 }
