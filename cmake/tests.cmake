@@ -80,6 +80,9 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     add_test(NAME capture_sim COMMAND bash ${CMAKE_SOURCE_DIR}/tests/capture_check.sh
              $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-capture-sim> ${CMAKE_SOURCE_DIR}
              ${CMAKE_BINARY_DIR}/capture-out)
+    # The package's README.txt and the package check's reading of it.
+    add_test(NAME release_readme COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release_readme_check.sh
+             ${CMAKE_BINARY_DIR}/release-readme-out)
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(reader reader_intake PROPERTIES
