@@ -7,6 +7,8 @@
 # - a second run, with the mirror gone, takes them all from the cache;
 # - a cached package whose checksum is not the index's is downloaded again,
 #   and a package of another version is deleted;
+# - a cached index older than the mirror is read again when a download
+#   fails;
 # - a version the suite does not offer, an unreadable index and a suite
 #   signed with another key exit 77 naming the cause.
 #   tests/wine32_fetch_check.sh OUT_DIR
@@ -94,6 +96,15 @@ cp "$mirror/pool/wine32_1.5-1_i386.deb" "$KSREPORT_WINE32_CACHE/debs/"
 fetch 2.0-1; rc=$?
 check "a damaged cached package is downloaded again, another version's deleted" \
   '[ $rc -eq 0 ] && said "downloading 1 of 3 i386 packages" && same_deb libfoo_2.0-1_i386.deb && [ "$(cached)" = "$i386_debs" ]'
+
+# The mirror moves on: the cached index names a file it no longer has.
+rm "$mirror/pool/libbar_1.0-1_i386.deb" "$KSREPORT_WINE32_CACHE/debs/libbar_1.0-1_i386.deb"
+package libbar 1.0-2 i386 "Multi-Arch: same"
+index
+fetch 2.0-1; rc=$?
+check "a cached index older than the mirror: read again, the new package downloaded" \
+  '[ $rc -eq 0 ] && said "reading the package index" && [ "$(cached)" = "libbar_1.0-2_i386.deb libfoo_2.0-1_i386.deb wine32_2.0-1_i386.deb" ]'
+i386_debs=$(cached)
 
 fetch 3.0-1; rc=$?
 check "a version the suite does not offer: 77, named" \
