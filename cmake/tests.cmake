@@ -85,6 +85,13 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     add_test(NAME capture_sim COMMAND bash ${CMAKE_SOURCE_DIR}/tests/capture_check.sh
              $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-capture-sim> ${CMAKE_SOURCE_DIR}
              ${CMAKE_BINARY_DIR}/capture-out)
+    # The package's README.txt and the package check's reading of it.
+    add_test(NAME release_readme COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release_readme_check.sh
+             ${CMAKE_BINARY_DIR}/release-readme-out)
+    # The 32-bit Wine's package download, against a signed mirror of its own.
+    add_test(NAME wine32_fetch COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine32_fetch_check.sh
+             ${CMAKE_BINARY_DIR}/wine32-fetch-out)
+    set_tests_properties(wine32_fetch PROPERTIES SKIP_RETURN_CODE 77)
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(reader reader_intake PROPERTIES

@@ -17,6 +17,7 @@
 #   wine_run_prefix           the prefix of scripts/wine-run
 #   wine_prefix_make PREFIX LOADER SERVER [REG]   makes a Wine prefix once
 #   wine32_dir, wine32_loader, wine32_server   the private 32-bit Wine
+#   wine32_cache              its packages, kept outside the checkout
 #   wine32_env                the environment its programs need, and
 #                             wine32_sched, the command they run under
 #   wine32_prefix_make PREFIX  makes a trimmed 32-bit prefix once
@@ -162,6 +163,9 @@ wine_play_builds() {
 # wine32:i386 unpacked under the build tree, its programs run by qemu-user,
 # served by the host's 64-bit wineserver of the same version.
 wine32_dir=${KSREPORT_WINE32_DIR:-$ksr_root/build/wine-i386}
+# Its packages and their apt state (tools/wine/wine32-fetch): outside the
+# checkout, so that clean checkouts download nothing again.
+wine32_cache=${KSREPORT_WINE32_CACHE:-/var/cache/ksreport-wine32}
 wine32_qemu=/usr/bin/qemu-i386-static
 # The preloaded fixes for qemu (tools/wine/qemu_*_fix.c), one library each.
 wine32_fixes=(ksr_mmap_fix.so ksr_trap_fix.so)

@@ -126,6 +126,15 @@ fails "a file that does not belong" "$work/broken/extra/$release_zip" 1 "x64/hel
 unpacked lf "$zip_a"
 sed -i 's/\r$//' "$work/broken/lf/pkg/README.txt"; repack lf "$release_zip" resum
 fails "README.txt with LF line ends" "$work/broken/lf/$release_zip" 1 "README.txt: not every line ends in CR LF"
+unpacked smartscreen "$zip_a"
+sed -i 's/"Windows protected your/"Windows kept/' "$work/broken/smartscreen/pkg/README.txt"; repack smartscreen "$release_zip" resum
+fails "README.txt not saying what the SmartScreen prompt says" "$work/broken/smartscreen/$release_zip" 1 \
+  "README.txt: does not tell the customer what the SmartScreen prompt says"
+unpacked claim "$zip_a"
+sed -i 's/^4\. A black window may flash briefly/4. No window opens. A black window may flash briefly/' "$work/broken/claim/pkg/README.txt"
+repack claim "$release_zip" resum
+fails "README.txt claiming that no window opens" "$work/broken/claim/$release_zip" 1 \
+  "README.txt: says \"No window opens\", which is not true of every run"
 mkdir -p "$work/broken/renamed"; cp "$zip_a" "$work/broken/renamed/ksreport-windows.zip"
 fails "a package renamed" "$work/broken/renamed/ksreport-windows.zip" 1 "ksreport-windows.zip: not named ksreport-VERSION-windows.zip"
 mkdir -p "$work/broken/text"; echo "not a zip" >"$work/broken/text/$release_zip"

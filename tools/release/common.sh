@@ -38,6 +38,18 @@ ReleaseSums() {  # DIR
   (cd "$1" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 }
 
+# Prints the package's README.txt, in CR LF, from README.txt.in; a test
+# release says so first.
+ReleaseReadme() {  # VERSION ADDRESS TEST(0|1)
+  local text notice=""
+  [ "$3" = 0 ] || notice=$'TEST RELEASE - NOT FOR CUSTOMERS\n\n'
+  text=$(<"$release_dir/README.txt.in")
+  text=${text//@TEST_NOTICE@/"$notice"}
+  text=${text//@VERSION@/"$1"}
+  text=${text//@ADDRESS@/"$2"}
+  printf '%s\n' "$text" | sed 's/$/\r/'
+}
+
 # The package's file name; a test release says so in its name.
 ReleaseZipName() {  # VERSION TEST(0|1)
   if [ "$2" = 1 ]; then echo "ksreport-$1-TEST-windows.zip"; else echo "ksreport-$1-windows.zip"; fi
