@@ -2,12 +2,11 @@
 // by hand, field by field, as a driver's answer lies in memory.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/guid_names.h"
 #include "platform/sim/sim.h"
+#include "tests/test.h"
 
 namespace ksr {
 namespace {
@@ -144,19 +143,17 @@ TEST(MachineRanges, BadItemsNameTheirKey) {
 // The loader's fuzzer starts from the dictionary; what it does not know it
 // rarely finds.
 TEST(MachineRanges, FuzzDictionaryKnowsTheRangeKeysAndGuidNames) {
-  std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/tests/fuzz/machine.dict");
-  ASSERT_TRUE(in) << "tests/fuzz/machine.dict";
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string dict = SourceText("tests/fuzz/machine.dict");
+  ASSERT_FALSE(dict.empty()) << "tests/fuzz/machine.dict";
   auto entry = [](const std::string& word) { return "\"\\\"" + word + "\\\"\"\n"; };
   for (const char* key : {"range", "music", "plain", "flags", "sampleSize", "reserved", "technology",
                           "channels", "notes", "channelMask", "attributes", "align"}) {
-    EXPECT_NE(text.str().find(entry(key)), std::string::npos) << key;
+    EXPECT_NE(dict.find(entry(key)), std::string::npos) << key;
   }
   size_t count = 0;
   const GuidName* table = GuidNameTable(&count);
   for (size_t i = 0; i < count; ++i) {
-    EXPECT_NE(text.str().find(entry(table[i].Name)), std::string::npos) << table[i].Name;
+    EXPECT_NE(dict.find(entry(table[i].Name)), std::string::npos) << table[i].Name;
   }
 }
 
