@@ -23,7 +23,6 @@ add_library(ks_explain STATIC
   explain/explain_items.cpp
   explain/explain_words.cpp
   explain/explain_reasons.cpp
-  explain/explain_guids.cpp
   explain/explain_decode.cpp
   explain/explain_offers.cpp
   explain/explain_summary.cpp
@@ -32,7 +31,7 @@ add_library(ks_explain STATIC
   explain/explain_run.cpp)
 ksreport_warnings(ks_explain)
 target_include_directories(ks_explain SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
-target_link_libraries(ks_explain PUBLIC ks_simrun_explain ks_reader)
+target_link_libraries(ks_explain PUBLIC ks_simrun_explain ks_reader ks_guid_names)
 
 # A program links either ks_logic or ks_logic_explain, never both (they
 # define the same routines). The runner takes the one with notes: its plain

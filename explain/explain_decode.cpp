@@ -1,7 +1,7 @@
 #include "explain/explain_decode.h"
 
-#include "explain/explain_guids.h"
 #include "explain/explain_words.h"
+#include "platform/guid_names.h"
 
 namespace ksr {
 
@@ -47,7 +47,7 @@ void Attributes(const Reader& r, ExplainItem* item) {
     a.size = *size;
     a.flags = *r.U32(at + 4);
     a.id = *r.Guid(at + 8);
-    if (GuidEqual(a.id, kExplainModeAttribute) && a.size >= kModeAttributeSize) a.mode = r.Guid(at + kAttributeHead);
+    if (GuidEqual(a.id, kGuidModeAttribute) && a.size >= kModeAttributeSize) a.mode = r.Guid(at + kAttributeHead);
     item->attributes.push_back(a);
     // Each attribute starts on an 8-byte boundary after the one before.
     at += (static_cast<uint64_t>(a.size) + 7) & ~uint64_t{7};
@@ -83,8 +83,7 @@ std::string AttributeWords(const ExplainItem& item) {
     text += (i == 0 ? ": " : "; ") + ExplainGuidText(a.id) + " (Size " + std::to_string(a.size) + ", Flags " +
             ExplainHex(a.flags) + ")";
     if (!a.mode) continue;
-    const char* mode = ExplainModeName(*a.mode);
-    text += " signal-processing mode " + (mode != nullptr ? std::string(mode) : ExplainGuidText(*a.mode));
+    text += " signal-processing mode " + ExplainModeText(*a.mode);
   }
   if (item.attributesCut) text += "; the rest past the list or the answer";
   return text;
@@ -119,7 +118,7 @@ ExplainItem ExplainDecodeItem(const SimBytes& answer, uint64_t offset, bool afte
     item.maxBits = r.U32(72);
     item.minRate = r.U32(76);
     item.maxRate = r.U32(80);
-  } else if (GuidEqual(*item.major, kExplainTypeMusic) && size >= kExplainMusicSize && r.Has(0, kExplainMusicSize)) {
+  } else if (GuidEqual(*item.major, kGuidTypeMusic) && size >= kExplainMusicSize && r.Has(0, kExplainMusicSize)) {
     item.kind = ExplainItemKind::kMusic;
     item.technology = r.Guid(kTechnologyAt);
     item.channels = r.U32(kChannelsAt);

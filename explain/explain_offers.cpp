@@ -4,8 +4,8 @@
 #include <map>
 #include <tuple>
 
-#include "explain/explain_guids.h"
 #include "explain/explain_words.h"
+#include "platform/guid_names.h"
 
 namespace ksr {
 
@@ -46,7 +46,7 @@ std::string BitWords(uint32_t minBits, uint32_t maxBits) {
 // subtype of a wildcard, or the GUID that says most: the subtype of audio,
 // the major type of anything else.
 std::string FormatWords(const ExplainItem& item) {
-  if (const char* words = item.sub ? ExplainFormatWords(*item.sub) : nullptr) return words;
+  if (const char* words = item.sub ? GuidNameWords(*item.sub) : nullptr) return words;
   if (item.kind == ExplainItemKind::kMusic) return "MIDI";
   if (!item.major || !item.sub) return "?";
   if (GuidEqual(*item.sub, KSDATAFORMAT_SUBTYPE_WILDCARD)) return "any " + ExplainGuidText(*item.major) + " subtype";
@@ -89,10 +89,7 @@ std::vector<std::string> ExplainPinOffers(const ExplainPin& pin) {
     }
     std::string mode;
     if (i + 1 < items.size() && items[i + 1].kind == ExplainItemKind::kAttributes) {
-      if (std::optional<GUID> m = ExplainItemMode(items[i + 1])) {
-        const char* name = ExplainModeName(*m);
-        mode = name != nullptr ? name : ExplainGuidText(*m);
-      }
+      if (std::optional<GUID> m = ExplainItemMode(items[i + 1])) mode = ExplainModeText(*m);
     }
     Key key{mode, *item.maxChannels, *item.minBits, *item.maxBits};
     if (offers.find(key) == offers.end()) order.push_back(key);

@@ -1,8 +1,9 @@
 #include "explain/explain_words.h"
 
 #include <cstdio>
+#include <cstring>
 
-#include "explain/explain_guids.h"
+#include "platform/guid_names.h"
 
 namespace ksr {
 
@@ -94,7 +95,7 @@ std::string ExplainHex(uint32_t value) {
 std::string ExplainHexDec(uint32_t value) { return ExplainHex(value) + " (" + std::to_string(value) + ")"; }
 
 std::string ExplainGuidText(const GUID& guid) {
-  if (const char* name = ExplainGuidName(guid)) return name;
+  if (const char* name = GuidNameOf(guid)) return name;
   char text[48];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1,
                 guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
@@ -103,6 +104,15 @@ std::string ExplainGuidText(const GUID& guid) {
 }
 
 std::string ExplainGuidText(const uint8_t* bytes) { return ExplainGuidText(GuidFromBytes(bytes)); }
+
+std::string ExplainModeText(const GUID& mode) {
+  static const char kModePrefix[] = "AUDIO_SIGNALPROCESSINGMODE_";
+  const char* name = GuidNameOf(mode);
+  if (name != nullptr && std::strncmp(name, kModePrefix, sizeof kModePrefix - 1) == 0) {
+    return name + sizeof kModePrefix - 1;
+  }
+  return ExplainGuidText(mode);
+}
 
 std::string ExplainHexBytes(const SimBytes& bytes, size_t limit) {
   std::string hex;

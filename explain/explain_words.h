@@ -17,6 +17,9 @@ std::string ExplainHexDec(uint32_t value);  // 0x0000002A (42)
 // {6994AD04-93EF-11D0-A3CC-00A0C9223196}; from bytes as they lie in answers.
 std::string ExplainGuidText(const GUID& guid);
 std::string ExplainGuidText(const uint8_t* bytes);
+// A signal-processing mode by its short name ("RAW", "DEFAULT"), any other
+// GUID as ExplainGuidText shows it.
+std::string ExplainModeText(const GUID& mode);
 
 // The first limit bytes in hex, two capital digits a byte, nothing between.
 std::string ExplainHexBytes(const SimBytes& bytes, size_t limit);
