@@ -36,7 +36,7 @@ check "--strict refuses the mail as before" '[ $rc -eq 2 ] && [ ! -s strict.out 
 # A content error inside the mail names the line of the file.
 sed 's/Device BUS NUMBER = 00000003/Device BUS NUMBER = 3/' mail > mail-edited
 run_read mail-edited >bad.out 2>bad.err; rc=$?
-check "an edited report in a mail: exit 2, line 32 named, nothing on stdout" '[ $rc -eq 2 ] && [ ! -s bad.out ] && grep -q "mail-edited: line 32: expected the Bus Number line" bad.err'
+check "an edited report in a mail: exit 2, line 32 named, the other devices shown" '[ $rc -eq 2 ] && grep -q "mail-edited: device 2 incomplete at line 32: expected the Bus Number line" bad.err && grep -q "^Device 4: Virtual Audio Cable" bad.out && grep -q "^  incomplete at line 32: " bad.out'
 
 # Saved again as "Unicode" by an editor.
 { printf '\377\376'; iconv -f WINDOWS-1252 -t UTF-16LE < "$good"; } > utf16
@@ -84,7 +84,7 @@ assert t[\"reports\"][2][\"pinsWithoutRange\"] == 4
 assert t[\"reports\"][3][\"transport\"] == [\"lf-line-ends\", \"quote-prefix\", \"text-before\", \"text-after\"]
 "'
 run_read --table good.txt empty >table.out 2>/dev/null; rc=$?
-check "--table with a bad file: exit 2, nothing on stdout" '[ $rc -eq 2 ] && [ ! -s table.out ]'
+check "--table with a bad file: exit 2, the bad file a row of its own" '[ $rc -eq 2 ] && [ "$(tr -d "\r" < table.out | tail -n 1)" = "      -           -     -         -        -  empty: not read: the file is empty" ]'
 run_read --table --diff good.txt good.txt >/dev/null 2>&1; rc=$?
 check "--table with --diff: usage, exit 2" '[ $rc -eq 2 ]'
 check_exit
