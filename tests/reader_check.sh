@@ -103,14 +103,34 @@ check "a batch summary: error blocks among the reports" '[ $rc -eq 2 ] && tr -d 
 run_read --strict "$good" "$out/batch/zz-letter.txt" "$out/batch/zz-empty.txt" >"$out/strict.out" 2>"$out/strict.err"; rc=$?
 check "--strict: nothing on stdout after a bad file, every bad file named" '[ $rc -eq 2 ] && [ ! -s "$out/strict.out" ] && grep -q "zz-letter.txt: line 1: expected the banner line" "$out/strict.err" && grep -q "zz-empty.txt: line 1: expected the banner line" "$out/strict.err"'
 
+# The README's examples of a driver update and a batch with a bad file
+# are what the reader prints.
+mkdir -p "$out/readme/inbox"
+cp "$good" "$out/readme/before.txt"; sed 's/hdaudio\.sys/IntcAudioBus.sys/' "$good" > "$out/readme/after.txt"
+cp "$good" "$out/readme/inbox/anna.txt"; cp "$out/gates/ksreport.txt" "$out/readme/inbox/ben.txt"
+head -c 1500 "$good" > "$out/readme/inbox/carl.txt"
+printf 'Dear support,\r\nthe report is attached.\r\n' > "$out/readme/inbox/dora.txt"
+readme_example() {  # COMMAND...: the README's block that shows it, against what it prints
+  (cd "$out/readme" && run_read "$@" 2>/dev/null | tr -d '\r') > "$out/readme/printed"
+  python3 - "$src/README.md" "$out/readme/printed" "ksreport-read $*" <<"PY"
+import sys
+readme, printed, command = open(sys.argv[1]).read(), open(sys.argv[2]).read(), sys.argv[3]
+start = readme.index("```\n$ " + command + "\n") + len("```\n$ " + command + "\n")
+shown = readme[start:readme.index("```\n", start)]
+sys.exit(0 if shown == printed else 1)
+PY
+}
+check "README: the driver update's diff is what --diff prints" 'readme_example --diff before.txt after.txt'
+check "README: the batch with a bad file is what --table prints" 'readme_example --table inbox/anna.txt inbox/ben.txt inbox/carl.txt inbox/dora.txt'
+
 # On Windows: wildcards are expanded, and names in any script open.
 case "$read_" in *.exe)
-  mkdir -p "$out/inbox"; cp "$good" "$out/inbox/a.txt"; cp "$good" "$out/inbox/b.txt"
-  cp "$good" "$out/inbox/$(printf 'r\xc3\xa9sum\xc3\xa9 \xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x8a\xa5\xe5\x91\x8a').txt"
+  uname=$(printf 'r\xc3\xa9sum\xc3\xa9 \xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x8a\xa5\xe5\x91\x8a.txt')
+  mkdir -p "$out/inbox"; cp "$good" "$out/inbox/a.txt"; cp "$good" "$out/inbox/b.txt"; cp "$good" "$out/inbox/$uname"
   (cd "$out" && run_read --table 'inbox\*.txt') >"$out/wild.out" 2>"$out/wild.err"; rc=$?
   check "Windows: a wildcard names every file it matches" '[ $rc -eq 0 ] && [ "$(tr -d "\r" < "$out/wild.out" | tail -n +2 | wc -l)" -eq 3 ] && tr -d "\r" < "$out/wild.out" | grep -q "  inbox.a.txt$"'
-  check "Windows: a name outside the code page opens" 'tr -d "\r" < "$out/wild.out" | grep -q "  inbox.r\xc3\xa9sum\xc3\xa9 \xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x8a\xa5\xe5\x91\x8a.txt$"'
-  (cd "$out/inbox" && run_read "$(printf 'r\xc3\xa9sum\xc3\xa9 \xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 \xe6\x8a\xa5\xe5\x91\x8a').txt") >"$out/uni.out" 2>"$out/uni.err"; rc=$?
+  check "Windows: a name outside the code page opens" 'tr -d "\r" < "$out/wild.out" | grep -qF "  inbox\\$uname"'
+  (cd "$out/inbox" && run_read "$uname") >"$out/uni.out" 2>"$out/uni.err"; rc=$?
   check "Windows: a file named in any script is read" '[ $rc -eq 0 ] && grep -q "Device 4: Virtual Audio Cable" "$out/uni.out"'
   ;;
 esac
