@@ -17,6 +17,17 @@ namespace ksr {
 
 namespace {
 
+// The C library's words for an errno value.
+std::string ReadReason(int code) {
+#if defined(_MSC_VER)
+  char text[128];
+  strerror_s(text, sizeof text, code);
+  return text;
+#else
+  return std::strerror(code);
+#endif
+}
+
 #if defined(_WIN32)
 std::wstring ReadWide(const std::string& utf8) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -94,7 +105,7 @@ bool ReadFileBytes(const std::string& path, std::string* bytes, std::string* err
     struct _stat64 info;
     std::wstring wide = ReadWide(path);
     bool folder = _wstat64(wide.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0;
-    if (!folder) file = _wfopen(wide.c_str(), L"rb");
+    if (!folder) errno = _wfopen_s(&file, wide.c_str(), L"rb");
 #else
     struct stat info;
     bool folder = stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -106,7 +117,7 @@ bool ReadFileBytes(const std::string& path, std::string* bytes, std::string* err
     }
   }
   if (file == nullptr) {
-    *error = std::string("cannot be opened: ") + std::strerror(errno);
+    *error = "cannot be opened: " + ReadReason(errno);
     return false;
   }
   char buffer[65536];
@@ -115,7 +126,7 @@ bool ReadFileBytes(const std::string& path, std::string* bytes, std::string* err
   bool failed = std::ferror(file) != 0;
   int code = errno;
   if (!input) std::fclose(file);
-  if (failed) *error = std::string("cannot be read: ") + std::strerror(code);
+  if (failed) *error = "cannot be read: " + ReadReason(code);
   return !failed;
 }
 

@@ -300,52 +300,6 @@ class IntakeFinder {
   const std::vector<RawLine>& lines_;
 };
 
-// A pristine report ends a line in a space or a tab only inside the value
-// the line ends with: the banner's wording, a hardware ID, an interface
-// name.
-bool IntakeMayEndInBlank(const std::vector<ReportLine>& lines, size_t i) {
-  return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) || StartsWith(lines[i].Text, kInterfaceLabel);
-}
-
-bool IntakeBlanksAdded(const std::vector<ReportLine>& lines) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (BlankTail(lines[i].Text) != 0 && !IntakeMayEndInBlank(lines, i)) return true;
-  }
-  return false;
-}
-
-// Takes off the spaces and tabs that transport added at line ends. What
-// every line ends in was added to every line and goes as a whole, so that
-// values keep blanks of their own; where lines were padded unevenly (a
-// console's copy), all trailing blanks go. A pristine report has no line
-// of blanks alone, so such a line was empty: a quoted blank line that lost
-// the prefix's space holds one blank fewer than the others, and tells
-// nothing about what was added.
-bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
-  if (!IntakeBlanksAdded(*lines)) return false;
-  std::string_view shared;
-  bool first = true;
-  for (const ReportLine& line : *lines) {
-    if (Trimmed(line.Text).empty()) continue;
-    std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
-    size_t n = 0;
-    while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
-    shared = first ? tail : shared.substr(shared.size() - n);
-    first = false;
-  }
-  size_t cut = shared.size();
-  for (ReportLine& line : *lines) {
-    line.Text.resize(Trimmed(line.Text).empty() ? 0 : line.Text.size() - cut);
-  }
-  if (!IntakeBlanksAdded(*lines)) return true;
-  const std::string bareLabel(Trimmed(kDevicePathLabel));
-  for (ReportLine& line : *lines) {
-    line.Text.resize(line.Text.size() - BlankTail(line.Text));
-    if (line.Text == bareLabel) line.Text = kDevicePathLabel;  // an empty hardware ID
-  }
-  return true;
-}
-
 std::vector<std::string> IntakeKindNames(uint32_t kinds) {
   std::vector<std::string> names;
   for (uint32_t k = 0; k < kKindCount; ++k) {
@@ -413,7 +367,7 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
     size_t end = find.End(banner, q);
     uint32_t k = fileKinds | find.Gap(gap, banner, kBlankBefore, kTextBefore);
     std::vector<ReportLine> reportLines = find.Take(banner, end, q, &k);
-    if (IntakeUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
+    if (ReportUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
     ReportRepairs repairs = ReportRepair(&reportLines);
     k |= (repairs.Nbsp ? Bit(kNbsp) : 0) | (repairs.Tabs ? Bit(kTabs) : 0) | (repairs.Wrapped ? Bit(kWrapped) : 0);
     ParsedReport report = ReportParsePartial(reportLines, start);

@@ -1,6 +1,7 @@
 #include "reader/report_repair.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "reader/report_text.h"
 #include "report/layout.h"
@@ -153,7 +154,61 @@ bool InRun(const std::string& line, size_t at) {
   return at == 0 || spacey(at - 1) || (at + 1 < line.size() && spacey(at + 1));
 }
 
+size_t BlankTail(std::string_view s) {
+  size_t n = 0;
+  while (n < s.size() && IsBlank(s[s.size() - 1 - n])) ++n;
+  return n;
+}
+
+std::string_view Trimmed(std::string_view s) { return s.substr(0, s.size() - BlankTail(s)); }
+
+// A pristine report ends a line in a space or a tab only inside the value
+// the line ends with: the banner's wording, a hardware ID, an interface
+// name.
+bool RepairMayEndInBlank(const std::vector<ReportLine>& lines, size_t i) {
+  return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) || StartsWith(lines[i].Text, kInterfaceLabel);
+}
+
+bool RepairBlanksAdded(const std::vector<ReportLine>& lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (BlankTail(lines[i].Text) != 0 && !RepairMayEndInBlank(lines, i)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+// Takes off the spaces and tabs that transport added at line ends. What
+// every line ends in was added to every line and goes as a whole, so that
+// values keep blanks of their own; where lines were padded unevenly (a
+// console's copy), all trailing blanks go. A pristine report has no line
+// of blanks alone, so such a line was empty: a quoted blank line that lost
+// the prefix's space holds one blank fewer than the others, and tells
+// nothing about what was added.
+bool ReportUndoTrailingBlanks(std::vector<ReportLine>* lines) {
+  if (!RepairBlanksAdded(*lines)) return false;
+  std::string_view shared;
+  bool first = true;
+  for (const ReportLine& line : *lines) {
+    if (Trimmed(line.Text).empty()) continue;
+    std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
+    size_t n = 0;
+    while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
+    shared = first ? tail : shared.substr(shared.size() - n);
+    first = false;
+  }
+  size_t cut = shared.size();
+  for (ReportLine& line : *lines) {
+    line.Text.resize(Trimmed(line.Text).empty() ? 0 : line.Text.size() - cut);
+  }
+  if (!RepairBlanksAdded(*lines)) return true;
+  const std::string bareLabel(Trimmed(kDevicePathLabel));
+  for (ReportLine& line : *lines) {
+    line.Text.resize(line.Text.size() - BlankTail(line.Text));
+    if (line.Text == bareLabel) line.Text = kDevicePathLabel;  // an empty hardware ID
+  }
+  return true;
+}
 
 bool ReportLineKnown(const std::string& s) {
   if (s.empty() || IsPinLine(s) || IsDescription(s) || StartsWith(s, "ksreport ")) return true;

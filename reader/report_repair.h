@@ -18,6 +18,10 @@ struct ReportRepairs {
   bool Wrapped = false;  // wrapped lines were joined
 };
 
+// Takes off the spaces and tabs that transport added at line ends; true
+// when there were any.
+bool ReportUndoTrailingBlanks(std::vector<ReportLine>* lines);
+
 // Whether a line, alone, is of a kind the report has: the fixed lines,
 // a labelled line with a well-formed value, a description line.
 bool ReportLineKnown(const std::string& line);
