@@ -46,6 +46,24 @@ iconv -f WINDOWS-1252 -t UTF-16LE < "$good" > utf16-nomark
 run_read utf16-nomark >nomark.out 2>nomark.err; rc=$?
 check "UTF-16 without its mark: exit 2 and a message that says so" '[ $rc -eq 2 ] && [ ! -s nomark.out ] && grep -q "looks like UTF-16 text without a byte-order mark" nomark.err'
 
+# What HTML mail, gateways and mail clients do, as customers send it.
+sed 's/ /\xc2\xa0/g' "$good" > nbsp
+run_read nbsp >nbsp.out 2>nbsp.err; rc=$?
+check "non-breaking spaces everywhere: exit 0, noted once, same summary" '[ $rc -eq 0 ] && [ "$(grep -c "note: non-breaking spaces" nbsp.err)" -eq 1 ] && [ "$(body nbsp.out)" = "$(body good.out)" ]'
+sed 's/\r$/\r\r/' "$good" > crcrlf
+run_read crcrlf >crcrlf.out 2>crcrlf.err; rc=$?
+check "CR CR LF line ends: exit 0, noted, same summary" '[ $rc -eq 0 ] && grep -q "crcrlf: note: CR CR LF line ends were read as CR LF" crcrlf.err && [ "$(body crcrlf.out)" = "$(body good.out)" ]'
+sed 's#^\(High Definition Audio Device / Generic Audio\) \(Maker / hdaudio.sys\)#\1\r\n\2#' "$good" > wrapped
+run_read wrapped >wrapped.out 2>wrapped.err; rc=$?
+check "a wrapped line: exit 0, joined, same summary" '[ $rc -eq 0 ] && grep -q "wrapped: note: lines a mail client wrapped were joined" wrapped.err && [ "$(body wrapped.out)" = "$(body good.out)" ]'
+for f in nbsp crcrlf wrapped; do
+  run_read --strict $f >/dev/null 2>&1; rc=$?
+  check "--strict refuses $f" '[ $rc -eq 2 ]'
+done
+sed 's/^   +Microphone/+Microphone/' "$good" > stripped
+run_read stripped >/dev/null 2>stripped.err; rc=$?
+check "stripped indentation: every line kind allowed is named" '[ $rc -eq 2 ] && grep -qF "line 19: expected a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\"), an Interface line (\"   +NAME\"), or a blank line, found \"+Microphone\"" stripped.err'
+
 # Two runs in one file.
 cat "$good" "$gates" > two
 run_read two >two.out 2>two.err; rc=$?
