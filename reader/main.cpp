@@ -2,25 +2,29 @@
 //   ksreport-read REPORT...                 readable summary of each report
 //   ksreport-read --json REPORT...          the same as JSON
 //   ksreport-read --table [--json] REPORT...  one line per report, for triage
-//   ksreport-read --diff OLD NEW            what changed between two reports
+//   ksreport-read --diff [--json] OLD NEW   what changed between two reports
 //   --strict (with any of them)             only the writer's exact output
 //   ksreport-read --version                 the version, the same as the reports'
+//   ksreport-read --help                    usage, on stdout
 //   ksreport-read --explain [--full] [--json] FILE
 //                                           a machine file (a capture, or one
 //                                           written by hand): why each device,
 //                                           interface and pin was listed or not
 //                                           (--full: every request and answer);
 //                                           a report: its summary, as without it
+// Options may stand anywhere; "-" is standard input; "--" ends the options.
 // Without --strict, what mail and editors did to a file is undone first and
-// named in a note on stderr, and a file may hold several reports, named
-// FILE#1, FILE#2, ...
+// named in a note on stderr, a file may hold several reports, named FILE#1,
+// FILE#2, ..., and a report is read as far as it goes. Every file is read:
+// one that holds no report is named on stderr with why, and shown as such
+// among the others.
 // Exit status: 0 done (for --diff: no differences), 1 --diff found
-// differences, 2 bad usage or a file without a well-formed report (the line
-// and what was expected are named on stderr; nothing on stdout), or, with
-// --explain, a machine file that can't be read (the key named on stderr).
+// differences, 2 bad usage, a file without a report, or a report that is
+// incomplete (with --strict: any report that is not exactly as the tool
+// writes it, and then nothing on stdout), or, with --explain, a machine
+// file that can't be read (the key named on stderr).
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,8 +36,12 @@
 
 #include "ksreport_config.h"
 #include "explain/explain_command.h"
+#include "reader/read_files.h"
+#include "reader/report_diff.h"
 #include "reader/report_intake.h"
+#include "reader/report_json.h"
 #include "reader/report_table.h"
+#include "reader/report_text.h"
 #include "reader/report_view.h"
 
 namespace {
@@ -45,154 +53,212 @@ struct ReadCommand {
   bool strict = false;
   bool explain = false;
   bool full = false;
+  bool help = false;
+  bool version = false;
   std::vector<std::string> files;
 };
 
-using NamedReports = std::vector<std::pair<std::string, ksr::ParsedReport>>;
+const char kReadUsage[] =
+    "usage: ksreport-read [--strict] [--json] REPORT...\n"
+    "       ksreport-read [--strict] --table [--json] REPORT...\n"
+    "       ksreport-read [--strict] --diff [--json] OLD NEW\n"
+    "       ksreport-read --explain [--full] [--json] FILE\n"
+    "       ksreport-read --version | --help\n"
+    "A REPORT of \"-\" is standard input. Exit status: 0 done (--diff: no differences),\n"
+    "1 --diff found differences, 2 bad usage, a file without a report, or a report\n"
+    "that is incomplete.\n";
 
-int ReadUsage() {
-  std::fprintf(stderr,
-               "usage: ksreport-read [--strict] [--json] REPORT...\n"
-               "       ksreport-read [--strict] --table [--json] REPORT...\n"
-               "       ksreport-read [--strict] --diff OLD NEW\n"
-               "       ksreport-read --explain [--full] [--json] FILE\n"
-               "       ksreport-read --version\n");
+int ReadUsage(const std::string& problem) {
+  std::fprintf(stderr, "ksreport-read: %s\n%s", problem.c_str(), kReadUsage);
   return 2;
 }
 
-// Options first, in any order, then the files.
-bool ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command) {
-  size_t i = 0;
-  for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-    if (args[i] == "--json") {
-      command->json = true;
-    } else if (args[i] == "--table") {
-      command->table = true;
-    } else if (args[i] == "--diff") {
-      command->diff = true;
-    } else if (args[i] == "--strict") {
-      command->strict = true;
-    } else if (args[i] == "--explain") {
-      command->explain = true;
-    } else if (args[i] == "--full") {
-      command->full = true;
-    } else {
-      return false;
+// Options anywhere among the files; after "--", files only. Empty when
+// the command is well formed, else what is wrong with it.
+std::string ReadCommandLine(const std::vector<std::string>& args, ReadCommand* command) {
+  const std::pair<const char*, bool ReadCommand::*> options[] = {
+      {"--json", &ReadCommand::json},       {"--table", &ReadCommand::table}, {"--diff", &ReadCommand::diff},
+      {"--strict", &ReadCommand::strict},   {"--explain", &ReadCommand::explain}, {"--full", &ReadCommand::full},
+      {"--help", &ReadCommand::help},       {"-h", &ReadCommand::help},       {"--version", &ReadCommand::version}};
+  bool filesOnly = false;
+  for (const std::string& arg : args) {
+    if (filesOnly || arg == "-" || arg.empty() || arg[0] != '-') {
+      command->files.push_back(arg);
+      continue;
     }
+    if (arg == "--") {
+      filesOnly = true;
+      continue;
+    }
+    bool known = false;
+    for (const auto& [name, flag] : options) {
+      if (arg == name) known = command->*flag = true;
+    }
+    if (!known) return "unknown option \"" + arg + "\"";
   }
-  command->files.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-  for (const std::string& file : command->files) {
-    if (file.size() > 1 && file[0] == '-') return false;
-  }
-  if (command->full && !command->explain) return false;
-  if (command->diff) return !command->json && !command->table && !command->explain && command->files.size() == 2;
-  if (command->explain) return !command->table && command->files.size() == 1;
-  return !command->files.empty();
+  if (command->help || command->version) return "";
+  if (command->full && !command->explain) return "--full goes with --explain";
+  if (command->diff && (command->table || command->explain)) return "--diff goes with neither --table nor --explain";
+  if (command->diff && command->files.size() != 2) return "--diff compares two files, OLD and NEW";
+  if (command->explain && command->table) return "--explain does not go with --table";
+  if (command->explain && command->files.size() != 1) return "--explain takes one file";
+  if (command->files.empty()) return "no report named";
+  return "";
 }
 
-// The bytes of a file; false, after saying so, when it can't be read.
-bool ReadBytes(const std::string& path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "ksreport-read: %s: cannot be read\n", path.c_str());
-    return false;
+// A machine file, not a report: for --explain, and for the hint when a
+// machine file is read as a report.
+bool ReadLooksLikeMachine(const std::string& bytes) { return ksr::ExplainLooksLikeMachine(bytes); }
+
+// What came of one file: its reports, or why it holds none.
+struct ReadOutcome {
+  std::vector<ksr::ReportEntry> entries;
+  bool bad = false;  // a file without a report, or a report not whole
+};
+
+// A file's name and what is said about it, shown as the summary shows
+// text: a quoted line of a damaged file moves no cursor.
+void ReadSay(const std::string& name, const std::string& what) {
+  std::fprintf(stderr, "ksreport-read: %s: %s\n", ksr::ReportTextShown(name).c_str(),
+               ksr::ReportTextShown(what).c_str());
+}
+
+// Names on stderr what was undone, assumed, or not whole in one report.
+bool ReadTell(const std::string& name, const ksr::ParsedReport& report) {
+  for (const std::string& kind : report.Transport) ReadSay(name, std::string("note: ") + ksr::ReportTransportNote(kind));
+  for (const std::string& note : report.Notes) ReadSay(name, "note: " + note);
+  if (report.Stopped) ReadSay(name, ksr::ReportStopText(*report.Stopped));
+  int index = 0;
+  for (const ksr::ParsedDevice& d : report.Devices) {
+    ++index;
+    // The device the report stopped in says no more than the report.
+    bool same = report.Stopped && d.Stopped && d.Stopped->Line == report.Stopped->Line;
+    if (d.Stopped && !same) ReadSay(name, "device " + std::to_string(index) + " " + ksr::ReportStopText(*d.Stopped));
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  *bytes = std::move(text).str();
-  return true;
+  return ksr::ReportComplete(report);
 }
 
 // Appends the reports in the bytes of one file: FILE, or FILE#1, FILE#2,
-// ... when it holds several. What the intake undid goes to stderr, one note
-// a kind.
-bool ReadReportsIn(const std::string& path, const std::string& bytes, bool strict, NamedReports* out) {
+// ... when it holds several; or, when it holds none, an entry saying why.
+void ReadReportsIn(const std::string& path, const std::string& bytes, bool strict, ReadOutcome* out) {
   std::vector<ksr::ParsedReport> reports;
   std::string error;
   if (!ksr::ReportRead(bytes, strict, &reports, &error)) {
-    std::fprintf(stderr, "ksreport-read: %s: %s\n", path.c_str(), error.c_str());
-    if (ksr::ExplainLooksLikeMachine(bytes)) {
+    ReadSay(path, error);
+    if (ReadLooksLikeMachine(bytes)) {
       std::fprintf(stderr, "ksreport-read: %s looks like a machine file: ksreport-read --explain %s\n",
                    path.c_str(), path.c_str());
     }
-    return false;
+    out->entries.push_back({path, std::nullopt, ksr::ReportStopOf(error)});
+    out->bad = true;
+    return;
   }
   for (size_t i = 0; i < reports.size(); ++i) {
     std::string name = reports.size() == 1 ? path : path + "#" + std::to_string(i + 1);
-    for (const std::string& kind : reports[i].Transport) {
-      std::fprintf(stderr, "ksreport-read: %s: note: %s\n", name.c_str(), ksr::ReportTransportNote(kind));
-    }
-    out->emplace_back(name, std::move(reports[i]));
+    if (!ReadTell(name, reports[i])) out->bad = true;
+    out->entries.push_back({name, std::move(reports[i]), {}});
   }
-  return true;
 }
 
-bool ReadFile(const std::string& path, bool strict, NamedReports* out) {
-  std::string bytes;
-  return ReadBytes(path, &bytes) && ReadReportsIn(path, bytes, strict, out);
+void ReadFile(const std::string& path, bool strict, ReadOutcome* out) {
+  std::string bytes, error;
+  if (ksr::ReadFileBytes(path, &bytes, &error)) return ReadReportsIn(path, bytes, strict, out);
+  ReadSay(path, error);
+  out->entries.push_back({path, std::nullopt, ksr::ReportStop{0, error}});
+  out->bad = true;
 }
 
-// The reports' summaries or their JSON.
-std::string ReadShown(const ReadCommand& command, const NamedReports& reports, const ksr::ReadOptions& options) {
-  if (command.json) return ksr::ReportJson(reports);
+// The reports' summaries or their JSON; a file without a report is shown
+// as such among them.
+std::string ReadShown(const ReadCommand& command, const ReadOutcome& outcome, const ksr::ReadOptions& options) {
+  if (command.json) return ksr::ReportJson(outcome.entries);
   std::string out;
-  for (size_t i = 0; i < reports.size(); ++i) {
-    out += (i ? "\n" : "") + ksr::ReportSummary(reports[i].first, reports[i].second, options);
+  for (size_t i = 0; i < outcome.entries.size(); ++i) {
+    const ksr::ReportEntry& e = outcome.entries[i];
+    out += i ? "\n" : "";
+    out += e.Report ? ksr::ReportSummary(e.File, *e.Report, options)
+                    : ksr::ReportErrorSummary(e.File, ksr::ReportStopWhere(e.Error), options);
   }
   return out;
 }
 
-// Everything is built before anything is printed: a bad file leaves
-// stdout empty.
-int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
-  NamedReports reports;
-  for (const std::string& path : command.files) {
-    if (!ReadFile(path, command.strict, &reports)) return 2;
+// Whether stdout gets anything: strict, not after a bad file, as the
+// tool's own checks expect; a summary, not when no file held a report,
+// since stderr has said all there is.
+bool ReadShows(const ReadCommand& command, const ReadOutcome& outcome) {
+  if (command.strict && outcome.bad) return false;
+  if (command.json || command.table) return true;
+  for (const ksr::ReportEntry& e : outcome.entries) {
+    if (e.Report) return true;
   }
-  std::fputs(ReadShown(command, reports, options).c_str(), stdout);
-  return 0;
+  return false;
+}
+
+// Everything is built before anything is printed.
+int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
+  ReadOutcome outcome;
+  for (const std::string& path : command.files) ReadFile(path, command.strict, &outcome);
+  if (ReadShows(command, outcome)) std::fputs(ReadShown(command, outcome, options).c_str(), stdout);
+  return outcome.bad ? 2 : 0;
 }
 
 // Only the rows are kept, so that thousands of reports take little memory.
 int ReadTable(const ReadCommand& command) {
   std::vector<ksr::ReportTableRow> rows;
+  bool bad = false;
   for (const std::string& path : command.files) {
-    NamedReports reports;
-    if (!ReadFile(path, command.strict, &reports)) return 2;
-    for (const auto& [name, report] : reports) rows.push_back(ksr::ReportTableRowOf(name, report));
-  }
-  std::string out = command.json ? ksr::ReportTableJson(rows) : ksr::ReportTableText(rows);
-  std::fputs(out.c_str(), stdout);
-  return 0;
-}
-
-int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
-  NamedReports reports;
-  for (const std::string& path : command.files) {
-    size_t before = reports.size();
-    if (!ReadFile(path, command.strict, &reports)) return 2;
-    if (reports.size() - before != 1) {
-      std::string count = std::to_string(reports.size() - before);
-      std::fprintf(stderr, "ksreport-read: %s: holds %s reports; --diff compares one with one\n", path.c_str(),
-                   count.c_str());
-      return 2;
+    ReadOutcome outcome;
+    ReadFile(path, command.strict, &outcome);
+    bad = bad || outcome.bad;
+    for (const ksr::ReportEntry& e : outcome.entries) {
+      rows.push_back(e.Report ? ksr::ReportTableRowOf(e.File, *e.Report) : ksr::ReportTableErrorRow(e.File, e.Error));
     }
   }
-  std::string diff = ksr::ReportDiff(reports[0].second, reports[1].second, options);
-  std::fputs(diff.empty() ? "no differences\n" : diff.c_str(), stdout);
-  return diff.empty() ? 0 : 1;
+  std::string out = command.json ? ksr::ReportTableJson(rows) : ksr::ReportTableText(rows);
+  if (!(command.strict && bad)) std::fputs(out.c_str(), stdout);
+  return bad ? 2 : 0;
+}
+
+// Each file must hold one report; one that is not whole is compared as
+// far as it goes, after saying so.
+int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
+  std::vector<ksr::ReportEntry> sides;
+  bool unreadable = false;
+  for (const std::string& path : command.files) {
+    ReadOutcome outcome;
+    ReadFile(path, command.strict, &outcome);
+    if (outcome.entries.size() != 1 || !outcome.entries[0].Report) {
+      if (outcome.entries.size() > 1) {
+        ReadSay(path, "holds " + std::to_string(outcome.entries.size()) + " reports; --diff compares one with one");
+      }
+      unreadable = true;
+      continue;
+    }
+    if (command.strict && outcome.bad) unreadable = true;
+    sides.push_back(std::move(outcome.entries[0]));
+  }
+  if (unreadable) return 2;
+  ksr::ReportDiffSide before{sides[0].File, &*sides[0].Report}, after{sides[1].File, &*sides[1].Report};
+  bool same = false;
+  std::string out = command.json ? ksr::ReportDiffJson(before, after, &same)
+                                 : ksr::ReportDiff(before, after, options, &same);
+  std::fputs(out.c_str(), stdout);
+  return same ? 0 : 1;
 }
 
 // A machine file is explained; a report is read as without --explain.
 int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
   const std::string& path = command.files[0];
-  std::string bytes;
-  if (!ReadBytes(path, &bytes)) return 2;
-  if (!ksr::ExplainLooksLikeMachine(bytes)) {
-    NamedReports reports;
-    if (!ReadReportsIn(path, bytes, command.strict, &reports)) return 2;
-    std::fputs(ReadShown(command, reports, options).c_str(), stdout);
-    return 0;
+  std::string bytes, error;
+  if (!ksr::ReadFileBytes(path, &bytes, &error)) {
+    ReadSay(path, error);
+    return 2;
+  }
+  if (!ReadLooksLikeMachine(bytes)) {
+    ReadOutcome outcome;
+    ReadReportsIn(path, bytes, command.strict, &outcome);
+    if (ReadShows(command, outcome)) std::fputs(ReadShown(command, outcome, options).c_str(), stdout);
+    return outcome.bad ? 2 : 0;
   }
   // Misuse and a cut capture are part of what is explained, not a failure
   // of the reading.
@@ -212,12 +278,17 @@ int ReadMain(const ReadCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--version") {
+  ReadCommand command;
+  std::string problem = ReadCommandLine(ksr::ReadArguments(argc, argv), &command);
+  if (!problem.empty()) return ReadUsage(problem);
+  if (command.help) {
+    std::fputs(kReadUsage, stdout);
+    return 0;
+  }
+  if (command.version) {
     std::printf("ksreport-read %s\n", KSREPORT_VERSION);
     return 0;
   }
-  ReadCommand command;
-  if (!ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), &command)) return ReadUsage();
 #if defined(_WIN32)
   // The output is UTF-8; a console shows it as such only when told, and is
   // given back its own code page afterwards.

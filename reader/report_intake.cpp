@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "reader/report_repair.h"
 #include "reader/report_text.h"
 #include "report/layout.h"
 
@@ -24,23 +25,27 @@ const TransportKind kKinds[] = {
     {"lf-line-ends", "LF line ends were read as CR LF"},
     {"cr-line-ends", "CR line ends were read as CR LF"},
     {"mixed-line-ends", "mixed line ends were read as CR LF"},
+    {"cr-cr-lf-line-ends", "CR CR LF line ends were read as CR LF"},
     {"no-last-line-end", "the report's last line had no line end"},
     {"quote-prefix", "a reply's quote prefix (\">\") was taken off every line"},
     {"trailing-whitespace", "spaces or tabs added at line ends were taken off"},
+    {"non-breaking-spaces", "non-breaking spaces (as an HTML mail has them) were read as spaces"},
+    {"tabs", "tabs in place of runs of spaces were read as those spaces"},
+    {"wrapped-lines", "lines a mail client wrapped were joined"},
     {"blank-lines-before", "blank lines before the banner were skipped"},
     {"text-before", "text before the banner was skipped"},
     {"blank-lines-after", "blank lines after the closing request line were skipped"},
     {"text-after", "text after the closing request line was skipped"},
 };
 enum Kind : uint32_t {
-  kUtf16Le, kUtf16Be, kUtf8Bom, kLfEnds, kCrEnds, kMixedEnds, kNoLastEnd,
-  kQuote, kTrailing, kBlankBefore, kTextBefore, kBlankAfter, kTextAfter, kKindCount
+  kUtf16Le, kUtf16Be, kUtf8Bom, kLfEnds, kCrEnds, kMixedEnds, kCrCrLfEnds, kNoLastEnd,
+  kQuote, kTrailing, kNbsp, kTabs, kWrapped, kBlankBefore, kTextBefore, kBlankAfter, kTextAfter, kKindCount
 };
 static_assert(sizeof kKinds / sizeof kKinds[0] == kKindCount, "one entry per kind");
 
 uint32_t Bit(Kind kind) { return 1u << kind; }
 
-enum class LineEnd { kCrLf, kLf, kCr, kNone };
+enum class LineEnd { kCrLf, kLf, kCr, kCrCrLf, kNone };
 
 // A line of the file's text, which outlives it.
 struct RawLine {
@@ -111,9 +116,20 @@ std::string_view IntakeDecode(const std::string& bytes, std::string* decoded, ui
 }
 
 // Lines end at CR LF, LF or CR, whichever comes; each counts one line, as
-// an editor counts them.
+// an editor counts them. In a file where most LFs follow a doubled CR (a
+// mail gateway made its CR LF line ends CR CR LF), the three end one line.
+bool IntakeCrDoubled(std::string_view text) {
+  size_t doubled = 0, lf = 0;
+  for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+    ++lf;
+    doubled += at >= 2 && text[at - 1] == '\r' && text[at - 2] == '\r';
+  }
+  return doubled * 2 > lf;
+}
+
 std::vector<RawLine> IntakeSplit(std::string_view text) {
   std::vector<RawLine> lines;
+  bool doubled = IntakeCrDoubled(text);
   size_t start = 0;
   while (start < text.size()) {
     size_t at = text.find_first_of("\r\n", start);
@@ -122,12 +138,28 @@ std::vector<RawLine> IntakeSplit(std::string_view text) {
       lines.push_back({text.substr(start), number, LineEnd::kNone});
       break;
     }
-    LineEnd end = text[at] == '\n' ? LineEnd::kLf : at + 1 < text.size() && text[at + 1] == '\n' ? LineEnd::kCrLf
-                                                                                                  : LineEnd::kCr;
+    std::string_view rest = text.substr(at);
+    LineEnd end = rest[0] == '\n'                          ? LineEnd::kLf
+                  : doubled && rest.substr(0, 3) == "\r\r\n" ? LineEnd::kCrCrLf
+                  : rest.substr(0, 2) == "\r\n"              ? LineEnd::kCrLf
+                                                              : LineEnd::kCr;
     lines.push_back({text.substr(start, at - start), number, end});
-    start = at + (end == LineEnd::kCrLf ? 2 : 1);
+    start = at + (end == LineEnd::kCrCrLf ? 3 : end == LineEnd::kCrLf ? 2 : 1);
   }
   return lines;
+}
+
+// Blanks as a mail client may have changed them: non-breaking spaces and
+// tabs read as spaces, each run as one space.
+std::string Loose(std::string_view s) {
+  std::string spaced = ReportNbspToSpace(std::string(s));
+  std::string out;
+  for (char c : spaced) {
+    bool blank = c == ' ' || c == '\t';
+    if (blank && !out.empty() && out.back() == ' ') continue;
+    out += blank ? ' ' : c;
+  }
+  return out;
 }
 
 // A reply's quote prefix: '>' marks, each followed by at most one space.
@@ -166,7 +198,7 @@ class IntakeFinder {
     std::string_view line = lines_[i].Text;
     size_t n = QuoteLength(line);
     static const std::string prefix = std::string(kBannerTool) + " ";
-    if (!StartsWith(line.substr(n), prefix)) return false;
+    if (!StartsWith(line.substr(n), prefix) && !StartsWith(Loose(line.substr(n, 16)), prefix)) return false;
     *q = line.substr(0, n);
     return true;
   }
@@ -175,6 +207,23 @@ class IntakeFinder {
   bool Header(size_t i) const {
     std::string_view q;
     return Banner(i, &q) && Is(i + 1, q, "") && Is(i + 2, q, kRuleText) && Is(i + 3, q, kStartTitle);
+  }
+
+  // A header's first rule with the start title under it, in a file whose
+  // banner line was never written: the first at or after from.
+  size_t NextRule(size_t from) const {
+    for (size_t i = from; i + 1 < lines_.size(); ++i) {
+      std::string_view line = lines_[i].Text;
+      std::string_view q = line.substr(0, QuoteLength(line));
+      if (Is(i, q, kRuleText) && Is(i + 1, q, kStartTitle)) return i;
+    }
+    return std::string::npos;
+  }
+
+  // The quote prefix of a line.
+  std::string_view Prefix(size_t i) const {
+    std::string_view line = lines_[i].Text;
+    return line.substr(0, QuoteLength(line));
   }
 
   // The first banner line at or after from: with its header, or any.
@@ -195,7 +244,7 @@ class IntakeFinder {
     for (; j < lines_.size(); ++j) {
       std::string_view text;
       if (!Seen(j, q, &text) || Header(j)) break;
-      if (j >= banner + 4 && StartsWith(text, kClosingPrefix) && Is(j - 1, q, "") && Is(j - 2, q, kRuleText) &&
+      if (j >= banner + 4 && StartsWith(Loose(text), kClosingPrefix) && Is(j - 1, q, "") && Is(j - 2, q, kRuleText) &&
           Is(j - 3, q, kEndTitle)) {
         return j + 1;
       }
@@ -210,7 +259,7 @@ class IntakeFinder {
     uint32_t kinds = 0;
     for (size_t i = from; i < to; ++i) {
       std::string_view line = lines_[i].Text;
-      if (!Trimmed(line.substr(QuoteLength(line))).empty()) return Bit(text);
+      if (!Trimmed(Loose(line.substr(QuoteLength(line)))).empty()) return Bit(text);
       kinds = Bit(blank);
     }
     return kinds;
@@ -220,7 +269,7 @@ class IntakeFinder {
   // to their ends and their prefix.
   std::vector<ReportLine> Take(size_t banner, size_t end, std::string_view q, uint32_t* kinds) const {
     std::vector<ReportLine> lines;
-    int crlf = 0, lf = 0, cr = 0;
+    int crlf = 0, lf = 0, cr = 0, crcrlf = 0;
     for (size_t i = banner; i < end; ++i) {
       std::string_view text;
       Seen(i, q, &text);
@@ -228,12 +277,13 @@ class IntakeFinder {
       crlf |= lines_[i].End == LineEnd::kCrLf;
       lf |= lines_[i].End == LineEnd::kLf;
       cr |= lines_[i].End == LineEnd::kCr;
+      crcrlf |= lines_[i].End == LineEnd::kCrCrLf;
       if (lines_[i].End == LineEnd::kNone) *kinds |= Bit(kNoLastEnd);
     }
-    if (crlf + lf + cr > 1) {
+    if (crlf + lf + cr + crcrlf > 1) {
       *kinds |= Bit(kMixedEnds);
-    } else if (lf || cr) {
-      *kinds |= Bit(lf ? kLfEnds : kCrEnds);
+    } else if (lf || cr || crcrlf) {
+      *kinds |= Bit(lf ? kLfEnds : cr ? kCrEnds : kCrCrLfEnds);
     }
     if (!q.empty()) *kinds |= Bit(kQuote);
     return lines;
@@ -241,58 +291,14 @@ class IntakeFinder {
 
   bool Is(size_t i, std::string_view q, std::string_view text) const {
     std::string_view seen;
-    return i < lines_.size() && Seen(i, q, &seen) && Trimmed(seen) == text;
+    if (i >= lines_.size() || !Seen(i, q, &seen)) return false;
+    std::string_view trimmed = Trimmed(seen);
+    return trimmed == text || (trimmed.size() >= text.size() / 2 && Loose(trimmed) == Loose(text));
   }
 
  private:
   const std::vector<RawLine>& lines_;
 };
-
-// A pristine report ends a line in a space or a tab only inside the value
-// the line ends with: the banner's wording, a hardware ID, an interface
-// name.
-bool IntakeMayEndInBlank(const std::vector<ReportLine>& lines, size_t i) {
-  return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) || StartsWith(lines[i].Text, kInterfaceLabel);
-}
-
-bool IntakeBlanksAdded(const std::vector<ReportLine>& lines) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (BlankTail(lines[i].Text) != 0 && !IntakeMayEndInBlank(lines, i)) return true;
-  }
-  return false;
-}
-
-// Takes off the spaces and tabs that transport added at line ends. What
-// every line ends in was added to every line and goes as a whole, so that
-// values keep blanks of their own; where lines were padded unevenly (a
-// console's copy), all trailing blanks go. A pristine report has no line
-// of blanks alone, so such a line was empty: a quoted blank line that lost
-// the prefix's space holds one blank fewer than the others, and tells
-// nothing about what was added.
-bool IntakeUndoTrailingBlanks(std::vector<ReportLine>* lines) {
-  if (!IntakeBlanksAdded(*lines)) return false;
-  std::string_view shared;
-  bool first = true;
-  for (const ReportLine& line : *lines) {
-    if (Trimmed(line.Text).empty()) continue;
-    std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
-    size_t n = 0;
-    while (n < shared.size() && n < tail.size() && shared[shared.size() - 1 - n] == tail[tail.size() - 1 - n]) ++n;
-    shared = first ? tail : shared.substr(shared.size() - n);
-    first = false;
-  }
-  size_t cut = shared.size();
-  for (ReportLine& line : *lines) {
-    line.Text.resize(Trimmed(line.Text).empty() ? 0 : line.Text.size() - cut);
-  }
-  if (!IntakeBlanksAdded(*lines)) return true;
-  const std::string bareLabel(Trimmed(kDevicePathLabel));
-  for (ReportLine& line : *lines) {
-    line.Text.resize(line.Text.size() - BlankTail(line.Text));
-    if (line.Text == bareLabel) line.Text = kDevicePathLabel;  // an empty hardware ID
-  }
-  return true;
-}
 
 std::vector<std::string> IntakeKindNames(uint32_t kinds) {
   std::vector<std::string> names;
@@ -341,6 +347,13 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
   // only in a file with no header at all, so that its errors name lines.
   size_t banner = find.Next(0, true);
   if (banner == std::string::npos) banner = find.Next(0, false);
+  // What the tool writes when its first write failed: no banner line, the
+  // report from the header's first rule on.
+  ReportStart start = ReportStart::kBanner;
+  if (banner == std::string::npos) {
+    banner = find.NextRule(0);
+    start = ReportStart::kRule;
+  }
   if (banner == std::string::npos) {
     *error = IntakeNoReport(bytes, fileKinds);
     return false;
@@ -350,17 +363,20 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
   std::vector<uint32_t> kinds;
   size_t gap = 0;
   while (banner != std::string::npos) {
-    std::string_view q;
-    find.Banner(banner, &q);
+    std::string_view q = find.Prefix(banner);
     size_t end = find.End(banner, q);
     uint32_t k = fileKinds | find.Gap(gap, banner, kBlankBefore, kTextBefore);
     std::vector<ReportLine> reportLines = find.Take(banner, end, q, &k);
-    if (IntakeUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
-    ParsedReport report;
-    if (!ReportParseLines(reportLines, &report, error)) {
-      reports->clear();
-      return false;
+    if (ReportUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
+    ReportRepairs repairs = ReportRepair(&reportLines);
+    k |= (repairs.Nbsp ? Bit(kNbsp) : 0) | (repairs.Tabs ? Bit(kTabs) : 0) | (repairs.Wrapped ? Bit(kWrapped) : 0);
+    ParsedReport report = ReportParsePartial(reportLines, start);
+    if (start == ReportStart::kRule) {
+      report.Notes.insert(report.Notes.begin(), "line " + std::to_string(lines[banner].Number) +
+                                                     ": no banner line; read from the header's rule and start title "
+                                                     "(the tool writes no banner when its first write fails)");
     }
+    start = ReportStart::kBanner;
     reports->push_back(std::move(report));
     kinds.push_back(k);
     gap = end;

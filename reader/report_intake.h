@@ -16,11 +16,15 @@ namespace ksr {
 // The kinds of transport damage, as the JSON's "transport" list names them:
 //   utf-16le, utf-16be    the file was UTF-16 with its byte-order mark
 //   utf-8-bom             a UTF-8 byte-order mark stood before the text
-//   lf-line-ends, cr-line-ends, mixed-line-ends
+//   lf-line-ends, cr-line-ends, mixed-line-ends, cr-cr-lf-line-ends
 //                         line ends other than CR LF
 //   no-last-line-end      the report's last line had no line end
 //   quote-prefix          every line began with a reply's "> " or ">"
 //   trailing-whitespace   spaces or tabs had been added at line ends
+//   non-breaking-spaces   non-breaking spaces stood for spaces (UTF-8 or
+//                         Windows-1252)
+//   tabs                  tabs stood for runs of spaces
+//   wrapped-lines         a mail client had wrapped long lines
 //   blank-lines-before, text-before, blank-lines-after, text-after
 //                         what stood before the banner and after the
 //                         closing request line
@@ -29,9 +33,12 @@ const char* ReportTransportNote(const std::string& kind);
 
 // Reads every report in the bytes of one file: through the intake, or,
 // strict, as exactly one report in the bytes the writer writes (CR LF line
-// ends, nothing before the banner or after the closing line). False, with
-// no report and the first error, when the file holds no report (it is
-// empty, or no line begins with the banner) or one that is not well formed.
+// ends, nothing before the banner or after the closing line). Through the
+// intake, a report is read as far as it goes (ReportParsePartial), and one
+// without its banner line from its header's first rule. False, with no
+// report and the error, when the file holds no report (it is empty, or no
+// line begins with the banner or a header's rule); strict, also when the
+// report is not well formed.
 bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error);
 
 }  // namespace ksr

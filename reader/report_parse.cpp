@@ -1,5 +1,6 @@
 #include "reader/report_parse.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -14,13 +15,22 @@ int NumberAt(const std::vector<ReportLine>& lines, size_t index) {
   return index < lines.size() ? lines[index].Number : lines.empty() ? 1 : lines.back().Number + 1;
 }
 
+// A line as an error quotes it: whole when it can be read at a glance,
+// else its start and its end, so that a line a mail client ran together
+// shows where it went wrong. Strict errors keep their shorter form.
+std::string Quoted(const std::string& text, bool whole) {
+  if (!whole) return text.substr(0, 60) + (text.size() > 60 ? "..." : "");
+  if (text.size() <= 120) return text;
+  return text.substr(0, 60) + " ... " + text.substr(text.size() - 40);
+}
+
 // "line N: expected WHAT, found ..." for the line at index, or for the
 // place after the last line when the lines end before it.
-std::string LineError(const std::vector<ReportLine>& lines, size_t index, const std::string& expected) {
+std::string LineError(const std::vector<ReportLine>& lines, size_t index, const std::string& expected,
+                      bool whole = false) {
   std::string error = "line " + std::to_string(NumberAt(lines, index)) + ": expected " + expected;
   if (index >= lines.size()) return error + ", but the report ends here";
-  const std::string& text = lines[index].Text;
-  return error + ", found \"" + text.substr(0, 60) + (text.size() > 60 ? "...\"" : "\"");
+  return error + ", found \"" + Quoted(lines[index].Text, whole) + "\"";
 }
 
 // Every line, the last included, must end in CR LF.
@@ -51,33 +61,50 @@ bool SplitStrict(const std::string& bytes, std::vector<ReportLine>* lines, std::
 
 class Parser {
  public:
-  Parser(const std::vector<ReportLine>& lines, std::string* error) : lines_(lines), error_(error) {}
+  // Partial: errors name every line kind allowed where they stand, and a
+  // bad device does not end the report.
+  Parser(const std::vector<ReportLine>& lines, std::string* error, bool partial, ReportStart start)
+      : lines_(lines), error_(error), partial_(partial), start_(start) {}
 
   bool Parse(ParsedReport* report) {
-    std::string banner;
-    if (!Prefixed(std::string(kBannerTool) + " ", &banner, "the banner line (\"ksreport ...\")")) return false;
-    report->Banner = std::string(kBannerTool) + " " + banner;
-    if (!Exact("", "a blank line") || !Exact(kRuleText, "a rule line") ||
-        !Exact(kStartTitle, "the start title") || !Exact(kRuleText, "a rule line")) {
+    if (start_ == ReportStart::kBanner) {
+      std::string banner;
+      if (!Prefixed(std::string(kBannerTool) + " ", &banner, "the banner line (\"ksreport ...\")")) return false;
+      report->Banner = std::string(kBannerTool) + " " + banner;
+      if (!Exact("", "a blank line")) return false;
+    }
+    if (!Exact(kRuleText, "a rule line") || !Exact(kStartTitle, "the start title") ||
+        !Exact(kRuleText, "a rule line")) {
       return false;
     }
+    bool resumed = false;
     while (true) {
-      if (!Exact("", "a blank line")) return false;
-      if (At(kCutText)) {
-        ++next_;
-        ParsedDevice device;
-        if (!Device(&device)) return false;
-        report->Devices.push_back(device);
-        continue;
+      if (!resumed && !Exact("", "a blank line")) return false;
+      resumed = false;
+      if (!At(kCutText)) {
+        Tried(std::string("a cut line (\"") + kCutText + "\")");
+        break;
       }
-      break;
+      ++next_;
+      ParsedDevice device;
+      bool whole = Device(&device);
+      if (!whole && partial_) device.Stopped = ReportStopOf(*error_);
+      if (whole || partial_) report->Devices.push_back(std::move(device));
+      if (whole) continue;
+      if (!partial_ || !Resume()) return false;
+      error_->clear();
+      resumed = true;
     }
-    if (!Exact(kRuleText, "a cut line or a rule line") || !Exact(kEndTitle, "the end title") ||
+    // Partial errors have named the cut line already.
+    if (!Exact(kRuleText, partial_ ? "a rule line" : "a cut line or a rule line") || !Exact(kEndTitle, "the end title") ||
         !Exact(kRuleText, "a rule line") || !Exact("", "a blank line")) {
       return false;
     }
     std::string closing;
-    if (!Prefixed(kClosingPrefix, &closing, "the closing request line")) return false;
+    if (!Prefixed(kClosingPrefix, &closing, "the closing request line",
+                  std::string(kClosingPrefix) + "ADDRESS" + kClosingSuffix)) {
+      return false;
+    }
     if (!EndsWith(closing, kClosingSuffix)) {
       return Fail(next_ - 1, std::string("the closing request line to end in \"") + kClosingSuffix + "\"");
     }
@@ -86,7 +113,23 @@ class Parser {
     return true;
   }
 
+  // Notes on what had to be assumed.
+  const std::vector<std::string>& Notes() const { return notes_; }
+
  private:
+  // After a bad line in a device: on at the next cut line, or at the
+  // footer; false when neither follows.
+  bool Resume() {
+    for (size_t j = next_; j < lines_.size(); ++j) {
+      bool footer = lines_[j].Text == kRuleText && j + 1 < lines_.size() && lines_[j + 1].Text == kEndTitle;
+      if (lines_[j].Text == kCutText || footer) {
+        next_ = j;
+        return true;
+      }
+    }
+    return false;
+  }
+
   bool Device(ParsedDevice* device) {
     device->Line = LineNumber(next_);
     if (!Prefixed(kDevicePathLabel, &device->HardwareId, "the Device Path line") ||
@@ -94,12 +137,13 @@ class Parser {
         !Hex(kInstanceIdLabel, &device->InstanceId, "the Instance ID line")) {
       return false;
     }
-    while (AtLabel(kInterfaceLabel)) {
+    while (AtLabel(kInterfaceLabel, "an Interface line (\"   +NAME\")")) {
       ParsedInterface iface;
       iface.Line = LineNumber(next_);
       iface.Name = lines_[next_++].Text.substr(std::strlen(kInterfaceLabel));
-      if (!Pins(&iface)) return false;
-      device->Interfaces.push_back(iface);
+      bool whole = Pins(&iface);
+      device->Interfaces.push_back(std::move(iface));
+      if (!whole) return false;
     }
     return true;
   }
@@ -120,16 +164,22 @@ class Parser {
     device->Description = line.substr(0, first);
     device->Manufacturer = line.substr(first + sep, last - first - sep);
     device->Service = line.substr(last + sep, line.size() - suffix - last - sep);
+    if (line.find(kDescriptionSeparator, first + sep) != last) {
+      notes_.push_back("line " + std::to_string(LineNumber(next_)) + ": the description line holds \"" +
+                       kDescriptionSeparator + "\" more than twice, so where the description and the maker end is "
+                       "ambiguous; read as description \"" + device->Description + "\" and maker \"" +
+                       device->Manufacturer + "\"");
+    }
     ++next_;
     return true;
   }
 
   bool Pins(ParsedInterface* iface) {
-    if (!AtLabel(kNumPinsLabel)) return true;
+    if (!AtLabel(kNumPinsLabel, "a NumPins line (\"    NumPins: XXXXXXXX\")")) return true;
     uint32_t count = 0;
     if (!Hex(kNumPinsLabel, &count, "the NumPins line")) return false;
     iface->PinTypes = count;
-    while (AtLabel(kPinLabel)) {
+    while (AtLabel(kPinLabel, "a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\")")) {
       ParsedPin pin;
       pin.Line = LineNumber(next_);
       const std::string& line = lines_[next_].Text;
@@ -141,7 +191,7 @@ class Parser {
         return Fail(next_, "a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\")");
       }
       ++next_;
-      if (AtLabel(kMaxChannelsLabel)) {
+      if (AtLabel(kMaxChannelsLabel, "a MaxChannels line (\"          MaxChannels: XXXXXXXX\")")) {
         ParsedRange range;
         if (!Hex(kMaxChannelsLabel, &range.MaxChannels, "the MaxChannels line") ||
             !Hex(kMaxBitsLabel, &range.MaxBits, "the MaxBits line") ||
@@ -165,21 +215,48 @@ class Parser {
   }
   bool At(const char* text) const { return next_ < lines_.size() && lines_[next_].Text == text; }
   int LineNumber(size_t index) const { return NumberAt(lines_, index); }
-  bool AtLabel(const char* label) const { return next_ < lines_.size() && StartsWith(lines_[next_].Text, label); }
+  // A lookahead: when the line is not of the kind, the kind is one of
+  // those an error at this line names as allowed.
+  bool AtLabel(const char* label, const std::string& kind) {
+    if (next_ < lines_.size() && StartsWith(lines_[next_].Text, label)) return true;
+    Tried(kind);
+    return false;
+  }
+
+  void Tried(const std::string& kind) {
+    if (!partial_) return;
+    if (triedAt_ != next_) tried_.clear();
+    triedAt_ = next_;
+    tried_.push_back(kind);
+  }
+
+  // What a line kind looks like, in partial errors.
+  std::string Named(const std::string& what, const std::string& shape) const {
+    return partial_ && !shape.empty() ? what + " (\"" + shape + "\")" : what;
+  }
 
   bool Fail(size_t index, const std::string& expected) {
-    if (error_->empty()) *error_ = LineError(lines_, index, expected);
+    if (!error_->empty()) return false;
+    std::string allowed = expected;
+    if (partial_ && index == triedAt_ && !tried_.empty()) {
+      allowed.clear();
+      for (const std::string& kind : tried_) allowed += kind + ", ";
+      allowed += "or " + expected;
+    }
+    *error_ = LineError(lines_, index, allowed, partial_);
     return false;
   }
 
   bool Exact(const char* text, const char* what) {
-    if (!At(text)) return Fail(next_, what);
+    if (!At(text)) return Fail(next_, Named(what, text));
     ++next_;
     return true;
   }
 
-  bool Prefixed(const std::string& label, std::string* rest, const char* what) {
-    if (next_ >= lines_.size() || lines_[next_].Text.compare(0, label.size(), label) != 0) return Fail(next_, what);
+  bool Prefixed(const std::string& label, std::string* rest, const std::string& what, const std::string& shape = "") {
+    if (next_ >= lines_.size() || lines_[next_].Text.compare(0, label.size(), label) != 0) {
+      return Fail(next_, Named(what, shape.empty() ? label + "..." : shape));
+    }
     *rest = lines_[next_++].Text.substr(label.size());
     return true;
   }
@@ -199,9 +276,10 @@ class Parser {
   bool Hex(const char* label, uint32_t* value, const char* what) {
     std::string rest;
     size_t at = next_;
-    if (!Prefixed(label, &rest, what)) return false;
+    std::string shape = std::string(label) + "XXXXXXXX";
+    if (!Prefixed(label, &rest, what, shape)) return false;
     if (!ParseHex(rest, value)) {
-      return Fail(at, std::string(what) + " with eight upper-case hex digits");
+      return Fail(at, Named(what, shape) + " with eight upper-case hex digits");
     }
     return true;
   }
@@ -209,6 +287,11 @@ class Parser {
   const std::vector<ReportLine>& lines_;
   size_t next_ = 0;
   std::string* error_;
+  bool partial_;
+  ReportStart start_;
+  std::vector<std::string> notes_;
+  std::vector<std::string> tried_;  // lookaheads that failed at line triedAt_
+  size_t triedAt_ = static_cast<size_t>(-1);
 };
 
 }  // namespace
@@ -216,9 +299,38 @@ class Parser {
 bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error) {
   error->clear();
   ParsedReport parsed;
-  Parser parser(lines, error);
+  Parser parser(lines, error, false, ReportStart::kBanner);
   if (!parser.Parse(&parsed)) return false;
+  parsed.Notes = parser.Notes();
   *report = std::move(parsed);
+  return true;
+}
+
+ParsedReport ReportParsePartial(const std::vector<ReportLine>& lines, ReportStart start) {
+  ParsedReport report;
+  std::string error;
+  Parser parser(lines, &error, true, start);
+  if (!parser.Parse(&report)) report.Stopped = ReportStopOf(error);
+  report.Notes = parser.Notes();
+  return report;
+}
+
+ReportStop ReportStopOf(const std::string& error) {
+  ReportStop stop;
+  stop.Message = error;
+  if (error.compare(0, 5, "line ") != 0) return stop;
+  size_t colon = error.find(": ");
+  if (colon == std::string::npos) return stop;
+  stop.Line = std::atoi(error.substr(5, colon - 5).c_str());
+  stop.Message = error.substr(colon + 2);
+  return stop;
+}
+
+bool ReportComplete(const ParsedReport& report) {
+  if (report.Stopped) return false;
+  for (const ParsedDevice& d : report.Devices) {
+    if (d.Stopped) return false;
+  }
   return true;
 }
 

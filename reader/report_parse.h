@@ -30,6 +30,12 @@ struct ParsedInterface {
   int Line = 0;
 };
 
+// Where reading stopped, and why: the line and what was expected there.
+struct ReportStop {
+  int Line = 0;
+  std::string Message;
+};
+
 struct ParsedDevice {
   std::string HardwareId;
   uint32_t BusNumber = 0;
@@ -39,6 +45,10 @@ struct ParsedDevice {
   uint32_t InstanceId = 0;
   std::vector<ParsedInterface> Interfaces;
   int Line = 0;
+  // Set when a line inside the device was not what the grammar allows:
+  // what was read before it is kept, and the report goes on at the next
+  // device.
+  std::optional<ReportStop> Stopped;
 };
 
 struct ParsedReport {
@@ -46,7 +56,15 @@ struct ParsedReport {
   std::string Feedback;
   std::vector<ParsedDevice> Devices;
   std::vector<std::string> Transport;  // what the intake undid (reader/report_intake.h)
+  std::vector<std::string> Notes;      // what the reader had to assume, in words
+  // Set when the report ends before its closing request line, or a line
+  // outside any device was not what the grammar allows.
+  std::optional<ReportStop> Stopped;
 };
+
+// Whether the report was read to its closing request line with every
+// device whole.
+bool ReportComplete(const ParsedReport& report);
 
 // One line without its line end, and its number in the file it came from.
 struct ReportLine {
@@ -61,5 +79,18 @@ bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* er
 // Parses the lines of one report, from its banner line to its closing
 // request line; errors name the lines by their Number.
 bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error);
+
+// How ReportParsePartial begins: at the banner line, or, in a report whose
+// banner line was never written, at the header's first rule.
+enum class ReportStart { kBanner, kRule };
+
+// Reads as much of a report as is there: a device with a bad line keeps
+// what came before the line and is marked Stopped, and reading goes on at
+// the next cut line; a report that ends early, or breaks outside a device,
+// keeps everything before and is marked Stopped. Never fails.
+ParsedReport ReportParsePartial(const std::vector<ReportLine>& lines, ReportStart start);
+
+// "line N: MESSAGE" as a stop; Line 0 when the text names no line.
+ReportStop ReportStopOf(const std::string& error);
 
 }  // namespace ksr

@@ -97,6 +97,59 @@ TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
   EXPECT_EQ(error, "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
 }
 
+// Partial errors name every line kind allowed where they stand, with the
+// labels as the tool writes them, and quote a long line by both ends.
+TEST(ReportParse, PartialErrorsNameEveryLineKindAllowed) {
+  std::string good = TypicalReport();
+  auto stop = [](const std::string& report) {
+    std::vector<ReportLine> lines = NumberedFrom(report, 1);
+    ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+    for (const ParsedDevice& d : r.Devices) {
+      if (d.Stopped) return "line " + std::to_string(d.Stopped->Line) + ": " + d.Stopped->Message;
+    }
+    return r.Stopped ? "line " + std::to_string(r.Stopped->Line) + ": " + r.Stopped->Message : std::string();
+  };
+  // Stripped indentation: an interface line was as allowed as a blank one.
+  EXPECT_EQ(stop(ReplacedOnce(good, "   +Microphone", "+Microphone")),
+            "line 19: expected a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\"), an Interface line "
+            "(\"   +NAME\"), or a blank line, found \"+Microphone\"");
+  EXPECT_EQ(stop(ReplacedOnce(good, "    NumPins: 00000003", "NumPins: 00000003")),
+            "line 33: expected a NumPins line (\"    NumPins: XXXXXXXX\"), an Interface line (\"   +NAME\"), or a "
+            "blank line, found \"NumPins: 00000003\"");
+  EXPECT_EQ(stop(ReplacedOnce(good, "Instance ID: 00000002", "Instance Id: 00000002")),
+            "line 31: expected the Instance ID line (\"Instance ID: XXXXXXXX\"), found \"Instance Id: 00000002\"");
+  // A line of up to 120 characters is quoted whole; a longer one by its
+  // start and its end.
+  std::string longer(100, 'x');
+  EXPECT_EQ(stop(ReplacedOnce(good, "Instance ID: 00000002", longer)),
+            "line 31: expected the Instance ID line (\"Instance ID: XXXXXXXX\"), found \"" + longer + "\"");
+  std::string joined = "Instance ID: 00000002 " + std::string(100, 'y') + " the end";
+  EXPECT_EQ(stop(ReplacedOnce(good, "Instance ID: 00000002", joined)),
+            "line 31: expected the Instance ID line (\"Instance ID: XXXXXXXX\") with eight upper-case hex digits, "
+            "found \"" + joined.substr(0, 60) + " ... " + joined.substr(joined.size() - 40) + "\"");
+  // Strict errors keep their words.
+  ParsedReport r;
+  std::string error;
+  EXPECT_FALSE(ReportParse(ReplacedOnce(good, "   +Microphone", "+Microphone"), &r, &error));
+  EXPECT_EQ(error, "line 19: expected a blank line, found \"+Microphone\"");
+}
+
+// " / " inside a description or maker: the split taken is said.
+TEST(ReportParse, AnAmbiguousDescriptionLineIsNoted) {
+  std::string good = TypicalReport();
+  ParsedReport r;
+  std::string error;
+  ASSERT_TRUE(ReportParse(ReplacedOnce(good, "High Definition Audio Device /", "Speakers / Headphones /"), &r, &error));
+  EXPECT_EQ(r.Devices[0].Description, "Speakers");
+  EXPECT_EQ(r.Devices[0].Manufacturer, "Headphones / Generic Audio Maker");
+  ASSERT_EQ(r.Notes.size(), 1u);
+  EXPECT_EQ(r.Notes[0], "line 10: the description line holds \" / \" more than twice, so where the description and the "
+                        "maker end is ambiguous; read as description \"Speakers\" and maker \"Headphones / Generic "
+                        "Audio Maker\"");
+  ASSERT_TRUE(ReportParse(good, &r, &error));
+  EXPECT_TRUE(r.Notes.empty());
+}
+
 TEST(ReportParse, AcceptsBannersOfOtherVersions) {
   std::string good = TypicalReport();
   std::string banner = good.substr(0, good.find("\r\n"));

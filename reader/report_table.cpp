@@ -1,8 +1,8 @@
 #include "reader/report_table.h"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
 
+#include "reader/report_json_items.h"
 #include "reader/report_text.h"
 #include "reader/report_view.h"
 
@@ -13,7 +13,10 @@ ReportTableRow ReportTableRowOf(const std::string& file, const ParsedReport& rep
   row.File = file;
   row.Devices = report.Devices.size();
   row.Transport = report.Transport;
+  row.Stopped = report.Stopped;
   for (const ParsedDevice& d : report.Devices) {
+    if (!row.Stopped) row.Stopped = d.Stopped;
+    row.Flagged += ReportDeviceWarnings(d).size();
     row.Interfaces += d.Interfaces.size();
     for (const ParsedInterface& i : d.Interfaces) {
       row.Pins += i.Pins.size();
@@ -25,6 +28,24 @@ ReportTableRow ReportTableRowOf(const std::string& file, const ParsedReport& rep
   }
   return row;
 }
+
+ReportTableRow ReportTableErrorRow(const std::string& file, const ReportStop& error) {
+  ReportTableRow row;
+  row.File = file;
+  row.Error = error;
+  return row;
+}
+
+namespace {
+
+std::string RowName(const ReportTableRow& r) {
+  std::string name = ReportTextShown(r.File);
+  if (r.Error) return name + ": not read: " + ReportTextShown(ReportStopWhere(*r.Error));
+  if (r.Stopped) return name + " (" + ReportTextShown(ReportStopText(*r.Stopped)) + ")";
+  return name;
+}
+
+}  // namespace
 
 std::string ReportTableText(const std::vector<ReportTableRow>& rows) {
   const char* headers[] = {"devices", "interfaces", "pins", "no range", "flagged"};
@@ -45,21 +66,27 @@ std::string ReportTableText(const std::vector<ReportTableRow>& rows) {
   std::string out = line(std::vector<std::string>(std::begin(headers), std::end(headers)), "report");
   for (const ReportTableRow& r : rows) {
     std::vector<std::string> cells;
-    for (size_t c : counts(r)) cells.push_back(std::to_string(c));
-    out += line(cells, ReportTextShown(r.File));
+    for (size_t c : counts(r)) cells.push_back(r.Error ? "-" : std::to_string(c));
+    out += line(cells, RowName(r));
   }
   return out;
 }
 
 std::string ReportTableJson(const std::vector<ReportTableRow>& rows) {
-  nlohmann::ordered_json all = {{"format", "ksreport-table/1"}, {"reports", nlohmann::ordered_json::array()}};
+  ReportJsonValue all = {{"format", "ksreport-table/1"}, {"reports", ReportJsonValue::array()}};
   for (const ReportTableRow& r : rows) {
+    if (r.Error) {
+      all["reports"].push_back({{"file", ReportTextUtf8(r.File)}, {"error", ReportStopJson(*r.Error)}});
+      continue;
+    }
+    ReportJsonValue stopped = nullptr;
+    if (r.Stopped) stopped = ReportStopJson(*r.Stopped);
     all["reports"].push_back({{"file", ReportTextUtf8(r.File)}, {"devices", r.Devices},
                               {"interfaces", r.Interfaces}, {"pins", r.Pins},
                               {"pinsWithoutRange", r.PinsWithoutRange}, {"flagged", r.Flagged},
-                              {"transport", r.Transport}});
+                              {"transport", r.Transport}, {"complete", !r.Stopped}, {"stopped", stopped}});
   }
-  return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+  return ReportJsonText(all);
 }
 
 }  // namespace ksr

@@ -39,7 +39,7 @@ TEST(ReportTable, CountsAgreeWithTheSummaryForEveryMachine) {
 
 ReportTableRow Row(const std::string& file, size_t devices, size_t interfaces, size_t pins, size_t without,
                    size_t flagged) {
-  return ReportTableRow{file, devices, interfaces, pins, without, flagged, {}};
+  return ReportTableRow{file, devices, interfaces, pins, without, flagged, {}, {}, {}};
 }
 
 TEST(ReportTable, TextColumnsWidenForTheirLargestCount) {
@@ -73,7 +73,9 @@ TEST(ReportTable, JsonHasItsOwnFormatName) {
             "      \"transport\": [\n"
             "        \"lf-line-ends\",\n"
             "        \"text-before\"\n"
-            "      ]\n"
+            "      ],\n"
+            "      \"complete\": true,\n"
+            "      \"stopped\": null\n"
             "    }\n"
             "  ]\n"
             "}\n");

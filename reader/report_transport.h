@@ -19,15 +19,16 @@ struct ReportTransport {
   // The kinds the intake should name (reader/report_intake.h).
   std::vector<std::string> Kinds;
   // Two transports combine when their stages differ, applied in stage
-  // order: surroundings, quoting, trailing blanks, line ends, the last line
-  // end, encoding.
+  // order: surroundings, the lines' own blanks and wrapping, quoting,
+  // trailing blanks, line ends, the last line end, encoding.
   int Stage;
   // Pads lines unevenly: values lose blanks of their own at their end.
   bool Uneven = false;
 };
 
 inline constexpr int kReportTransportAround = 0;       // text or blank lines around the report
-inline constexpr int kReportTransportLastLineEnd = 4;  // the file ends without a line end
+inline constexpr int kReportTransportContent = 1;      // blanks and wrapping inside the report's lines
+inline constexpr int kReportTransportLastLineEnd = 5;  // the file ends without a line end
 
 // Every transport the intake undoes.
 const std::vector<ReportTransport>& ReportTransports();
@@ -45,7 +46,8 @@ std::string ReportTransportApply(const std::string& report, const std::vector<co
 std::vector<std::vector<const ReportTransport*>> ReportTransportWays();
 
 // The same devices, interfaces, pins and ranges, banner and feedback
-// address, byte for byte; line numbers and transport notes aside.
+// address, byte for byte, and the same items read whole; line numbers,
+// transport notes and the words of where reading stopped aside.
 bool ReportSameContent(const ParsedReport& a, const ParsedReport& b);
 
 // What a report reads to after the transports of a way: itself, or after

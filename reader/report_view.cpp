@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <nlohmann/json.hpp>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -25,81 +23,72 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-std::string Khz(uint32_t hz) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", hz / 1000.0);
-  return text;
-}
-
 std::string RangeText(const ParsedRange& r) {
   return std::to_string(r.MaxChannels) + " channels, " + std::to_string(r.MaxBits) + " bits, " +
-         std::to_string(r.MinSampleRate) + "-" + std::to_string(r.MaxSampleRate) + " Hz (" +
-         Khz(r.MinSampleRate) + "-" + Khz(r.MaxSampleRate) + " kHz)";
+         ReportRateRange(r.MinSampleRate, r.MaxSampleRate);
 }
-
-struct Paint {
-  bool on;
-  std::string Bold(const std::string& s) const { return on ? "\033[1m" + s + "\033[0m" : s; }
-  std::string Warn(const std::string& s) const { return on ? "\033[33m" + s + "\033[0m" : s; }
-  std::string Added(const std::string& s) const { return on ? "\033[32m" + s + "\033[0m" : s; }
-  std::string Gone(const std::string& s) const { return on ? "\033[31m" + s + "\033[0m" : s; }
-};
-
-std::string PinText(const ParsedInterface& iface, const ParsedPin& pin, const Paint& paint) {
-  std::string text = "pin " + std::to_string(pin.Id) + ", " + ReportDataflowName(pin.Dataflow) + ": " +
-                     (pin.Range ? RangeText(*pin.Range) : "no usable PCM range");
-  for (const std::string& w : ReportPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
-  return text;
-}
-
-// Keys are compared as shown, so that a string that reached one report in
-// the code page and the other as UTF-8 still matches.
-std::string DeviceKey(const ParsedDevice& d) { return ReportTextShown(d.HardwareId + " | " + d.Description); }
 
 // A string of the report as shown, or what stands for it when it is empty.
 std::string Shown(const std::string& text, const char* empty = "") {
   return text.empty() ? empty : ReportTextShown(text);
 }
 
-// Items keyed for matching; a key seen twice gets its occurrence number.
-template <typename T, typename KeyFn>
-std::map<std::string, const T*> Keyed(const std::vector<T>& items, KeyFn key) {
-  std::map<std::string, const T*> out;
-  std::map<std::string, int> seen;
-  for (const T& item : items) {
-    std::string k = key(item);
-    int n = seen[k]++;
-    out[n == 0 ? k : k + " #" + std::to_string(n + 1)] = &item;
-  }
-  return out;
+// Flags, each as "[! ...]", on a line of their own under what they flag.
+std::string FlagLine(const std::vector<std::string>& flags, const std::string& indent, const ReportPaint& paint) {
+  if (flags.empty()) return "";
+  std::string line = indent;
+  for (const std::string& f : flags) line += (line.size() > indent.size() ? " " : "") + paint.Warn("[! " + f + "]");
+  return line + "\n";
 }
 
-// One level of a diff: items are matched by key; visit(key, was, now) is
-// called with now null for each item that went away, then in key order for
-// each item of after, with was null when it is new.
-template <typename T, typename KeyFn, typename Visit>
-void ReportDiffLevel(const std::vector<T>& before, const std::vector<T>& after, KeyFn key, Visit visit) {
-  auto was = Keyed(before, key);
-  auto now = Keyed(after, key);
-  for (const auto& [k, item] : was) {
-    if (!now.count(k)) visit(k, item, static_cast<const T*>(nullptr));
+std::string PinBare(const ParsedPin& pin) {
+  return "pin " + std::to_string(pin.Id) + ", " + ReportDataflowName(pin.Dataflow) + ": " + ReportRangeText(pin);
+}
+
+bool HasPins(const ParsedReport& report) {
+  for (const ParsedDevice& d : report.Devices) {
+    for (const ParsedInterface& i : d.Interfaces) {
+      if (!i.Pins.empty()) return true;
+    }
   }
-  for (const auto& [k, item] : now) {
-    auto old = was.find(k);
-    visit(k, old == was.end() ? static_cast<const T*>(nullptr) : old->second, item);
-  }
+  return false;
 }
 
 }  // namespace
 
 std::string ReportDataflowName(uint32_t dataflow) {
   switch (dataflow) {
-    case 1: return "in (render: audio flows into the device)";
-    case 2: return "out (capture: audio flows out of the device)";
+    case 1: return "in";
+    case 2: return "out";
     case 3: return "in and out";
     default: return "unknown data flow " + Hex(dataflow);
   }
 }
+
+std::string ReportRangeText(const ParsedPin& pin) {
+  return pin.Range ? RangeText(*pin.Range) : "no usable PCM range";
+}
+
+std::string ReportKhz(uint32_t hz) {
+  std::string text = std::to_string(hz / 1000);
+  char decimals[8];
+  std::snprintf(decimals, sizeof decimals, "%03u", static_cast<unsigned>(hz % 1000));
+  std::string d = decimals;
+  d.erase(d.find_last_not_of('0') + 1);
+  return d.empty() ? text : text + "." + d;
+}
+
+std::string ReportRateRange(uint32_t minHz, uint32_t maxHz) {
+  if (minHz == maxHz) return std::to_string(minHz) + " Hz (" + ReportKhz(minHz) + " kHz)";
+  return std::to_string(minHz) + "-" + std::to_string(maxHz) + " Hz (" + ReportKhz(minHz) + "-" + ReportKhz(maxHz) +
+         " kHz)";
+}
+
+std::string ReportStopWhere(const ReportStop& stop) {
+  return (stop.Line ? "line " + std::to_string(stop.Line) + ": " : std::string()) + stop.Message;
+}
+
+std::string ReportStopText(const ReportStop& stop) { return "incomplete at " + ReportStopWhere(stop); }
 
 std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
   std::vector<std::string> w;
@@ -119,94 +108,55 @@ std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const P
   return w;
 }
 
+std::vector<std::string> ReportDeviceWarnings(const ParsedDevice& device) {
+  std::vector<std::string> w;
+  if (device.BusNumber == 0xFFFFFFFFu) w.push_back("bus number 0xFFFFFFFF");
+  if (device.InstanceId == 0xFFFFFFFFu) w.push_back("instance ID 0xFFFFFFFF");
+  return w;
+}
+
+std::string ReportPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReportPaint& paint) {
+  std::string text = PinBare(pin);
+  for (const std::string& w : ReportPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
+  return text;
+}
+
+std::string ReportDeviceLines(const ParsedDevice& d, const std::string& indent, const ReportPaint& paint) {
+  std::string out = indent + "maker " + Shown(d.Manufacturer, "(none)") + ", driver " + Shown(d.Service) + ".sys\n";
+  out += indent + "hardware ID " + Shown(d.HardwareId, "(none)") + "\n";
+  out += indent + "bus " + std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
+  out += FlagLine(ReportDeviceWarnings(d), indent, paint);
+  if (d.Interfaces.empty() && !d.Stopped) out += indent + "no interface an audio host could open\n";
+  for (const ParsedInterface& i : d.Interfaces) {
+    out += indent + "interface \"" + Shown(i.Name) + "\": ";
+    out += i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s), " + std::to_string(i.Pins.size()) +
+                            " a host can connect to\n"
+                      : "pin count could not be read\n";
+    for (const ParsedPin& p : i.Pins) {
+      out += indent + "  " + PinBare(p) + "\n" + FlagLine(ReportPinWarnings(i, p), indent + "    ", paint);
+    }
+  }
+  if (d.Stopped) out += indent + paint.Warn(ReportStopText(*d.Stopped)) + "\n";
+  return out;
+}
+
 std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
-  Paint paint{options.colour};
-  std::string out = paint.Bold(Shown(file)) + ": " + Shown(report.Banner) + ", " + std::to_string(report.Devices.size()) +
-                    " device(s)\n";
+  ReportPaint paint{options.colour};
+  std::string out = paint.Bold(Shown(file)) + ": " + Shown(report.Banner, "(no banner)") + ", " +
+                    std::to_string(report.Devices.size()) + " device(s)\n";
+  if (report.Stopped) out += paint.Warn(ReportStopText(*report.Stopped)) + "\n";
+  if (HasPins(report)) out += "Data flow: in = render (into the device), out = capture (out of the device).\n";
   int index = 0;
   for (const ParsedDevice& d : report.Devices) {
-    out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " +
-                             Shown(d.Description, "(no description)")) + "\n";
-    out += "  maker " + Shown(d.Manufacturer, "(none)") + ", driver " + Shown(d.Service) +
-           ".sys\n";
-    out += "  hardware ID " + Shown(d.HardwareId, "(none)") + ", bus " +
-           std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
-    if (d.Interfaces.empty()) out += "  no interface an audio host could open\n";
-    for (const ParsedInterface& i : d.Interfaces) {
-      out += "  interface \"" + Shown(i.Name) + "\": ";
-      out += i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s), " + std::to_string(i.Pins.size()) +
-                              " a host can connect to\n"
-                        : "pin count could not be read\n";
-      for (const ParsedPin& p : i.Pins) out += "    " + PinText(i, p, paint) + "\n";
-    }
+    out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " + Shown(d.Description, "(no description)")) +
+           "\n" + ReportDeviceLines(d, "  ", paint);
   }
   return out;
 }
 
-std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& reports) {
-  nlohmann::ordered_json all = {{"format", "ksreport-read/1"}, {"reports", nlohmann::ordered_json::array()}};
-  for (const auto& entry : reports) {
-    const ParsedReport& report = entry.second;
-    nlohmann::ordered_json r = {{"file", ReportTextUtf8(entry.first)}, {"banner", ReportTextUtf8(report.Banner)},
-                                {"feedback", ReportTextUtf8(report.Feedback)}, {"transport", report.Transport},
-                                {"devices", nlohmann::ordered_json::array()}};
-    for (const ParsedDevice& d : report.Devices) {
-      nlohmann::ordered_json dev = {{"hardwareId", ReportTextUtf8(d.HardwareId)}, {"busNumber", d.BusNumber},
-                                    {"description", ReportTextUtf8(d.Description)},
-                                    {"manufacturer", ReportTextUtf8(d.Manufacturer)},
-                                    {"service", ReportTextUtf8(d.Service)}, {"instanceId", d.InstanceId},
-                                    {"interfaces", nlohmann::ordered_json::array()}};
-      for (const ParsedInterface& i : d.Interfaces) {
-        nlohmann::ordered_json in = {{"name", ReportTextUtf8(i.Name)}, {"pinTypes", nullptr},
-                                     {"pins", nlohmann::ordered_json::array()}};
-        if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
-        for (const ParsedPin& p : i.Pins) {
-          nlohmann::ordered_json pin = {{"id", p.Id}, {"dataflow", p.Dataflow}, {"range", nullptr},
-                                        {"warnings", ReportPinWarnings(i, p)}};
-          if (p.Range) {
-            pin["range"] = {{"maxChannels", p.Range->MaxChannels}, {"maxBits", p.Range->MaxBits},
-                            {"minSampleRate", p.Range->MinSampleRate},
-                            {"maxSampleRate", p.Range->MaxSampleRate}};
-          }
-          in["pins"].push_back(pin);
-        }
-        dev["interfaces"].push_back(in);
-      }
-      r["devices"].push_back(dev);
-    }
-    all["reports"].push_back(r);
-  }
-  // Every string went through ReportTextUtf8; the handler only guards.
-  return all.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
-std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options) {
-  Paint paint{options.colour};
-  std::string out;
-  auto gone = [&](const std::string& what) { out += paint.Gone("- " + what) + "\n"; };
-  auto added = [&](const std::string& what) { out += paint.Added("+ " + what) + "\n"; };
-  ReportDiffLevel(before.Devices, after.Devices, DeviceKey,
-                  [&](const std::string& key, const ParsedDevice* was, const ParsedDevice* now) {
-    if (!now) return gone("device " + key);
-    if (!was) return added("device " + key);
-    auto name = [](const ParsedInterface& i) { return ReportTextShown(i.Name); };
-    ReportDiffLevel(was->Interfaces, now->Interfaces, name,
-                    [&](const std::string& iname, const ParsedInterface* wasIf, const ParsedInterface* nowIf) {
-      if (!nowIf) return gone("interface \"" + iname + "\" of " + key);
-      if (!wasIf) return added("interface \"" + iname + "\" of " + key);
-      auto id = [](const ParsedPin& p) { return std::to_string(p.Id); };
-      std::string where = " of \"" + iname + "\" (" + key + ")";
-      ReportDiffLevel(wasIf->Pins, nowIf->Pins, id,
-                      [&](const std::string& pid, const ParsedPin* wasPin, const ParsedPin* nowPin) {
-        if (!nowPin) return gone("pin " + pid + where);
-        if (!wasPin) return added("pin " + pid + where + ": " + PinText(*nowIf, *nowPin, Paint{false}));
-        std::string was = PinText(*wasIf, *wasPin, Paint{false});
-        std::string now = PinText(*nowIf, *nowPin, Paint{false});
-        if (was != now) out += "~ pin " + pid + where + ":\n    was " + was + "\n    now " + now + "\n";
-      });
-    });
-  });
-  return out;
+std::string ReportErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options) {
+  ReportPaint paint{options.colour};
+  return paint.Bold(Shown(file)) + ": " + paint.Gone("not read: " + ReportTextShown(error)) + "\n";
 }
 
 bool ReportColourWanted() {

@@ -1,5 +1,6 @@
-// What ksreport-read prints: a readable summary, JSON for ticket systems,
-// and the differences between two reports of the same machine.
+// What ksreport-read prints: a readable summary that keeps to 80 columns,
+// with the values a support engineer should not take at face value
+// flagged.
 #pragma once
 
 #include <string>
@@ -17,15 +18,48 @@ struct ReadOptions {
 // Windows, only in a console that says it takes colour.
 bool ReportColourWanted();
 
-// Values a support engineer should not take at face value.
+// ANSI colours, or none.
+struct ReportPaint {
+  bool on;
+  std::string Bold(const std::string& s) const { return on ? "\033[1m" + s + "\033[0m" : s; }
+  std::string Warn(const std::string& s) const { return on ? "\033[33m" + s + "\033[0m" : s; }
+  std::string Added(const std::string& s) const { return on ? "\033[32m" + s + "\033[0m" : s; }
+  std::string Gone(const std::string& s) const { return on ? "\033[31m" + s + "\033[0m" : s; }
+};
+
+// Values a support engineer should not take at face value: of a pin, and
+// of a device's own lines.
 std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
+std::vector<std::string> ReportDeviceWarnings(const ParsedDevice& device);
 
+// The summary of one report. The data-flow legend comes once, under the
+// first line, when the report lists a pin.
 std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options);
-std::string ReportJson(const std::vector<std::pair<std::string, ParsedReport>>& reports);
-// Empty when the two reports describe the same devices, interfaces and pins.
-std::string ReportDiff(const ParsedReport& before, const ParsedReport& after, const ReadOptions& options);
 
-// Names of the data flow as an audio host sees it.
+// The summary's block for a file that holds no report it can read.
+std::string ReportErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options);
+
+// A device's lines as the summary shows them, each after indent.
+std::string ReportDeviceLines(const ParsedDevice& device, const std::string& indent, const ReportPaint& paint);
+
+// A pin as the summary shows it: "pin 0, in: 2 channels, ..." with its flags.
+std::string ReportPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReportPaint& paint);
+
+// A pin's range as the summary shows it, or that it has none.
+std::string ReportRangeText(const ParsedPin& pin);
+
+// The data flow, short ("in", "out", "in and out"), as the legend names it.
 std::string ReportDataflowName(uint32_t dataflow);
+
+// A rate in Hz and kHz, "44100 Hz (44.1 kHz)"; a range of two, with one
+// rate when both ends are the same.
+std::string ReportKhz(uint32_t hz);
+std::string ReportRateRange(uint32_t minHz, uint32_t maxHz);
+
+// "line N: MESSAGE", or the message alone when it names no line.
+std::string ReportStopWhere(const ReportStop& stop);
+
+// "incomplete at line N: ..." for where reading stopped.
+std::string ReportStopText(const ReportStop& stop);
 
 }  // namespace ksr

@@ -36,7 +36,7 @@ check "--strict refuses the mail as before" '[ $rc -eq 2 ] && [ ! -s strict.out 
 # A content error inside the mail names the line of the file.
 sed 's/Device BUS NUMBER = 00000003/Device BUS NUMBER = 3/' mail > mail-edited
 run_read mail-edited >bad.out 2>bad.err; rc=$?
-check "an edited report in a mail: exit 2, line 32 named, nothing on stdout" '[ $rc -eq 2 ] && [ ! -s bad.out ] && grep -q "mail-edited: line 32: expected the Bus Number line" bad.err'
+check "an edited report in a mail: exit 2, line 32 named, the other devices shown" '[ $rc -eq 2 ] && grep -q "mail-edited: device 2 incomplete at line 32: expected the Bus Number line" bad.err && grep -q "^Device 4: Virtual Audio Cable" bad.out && grep -q "^  incomplete at line 32: " bad.out'
 
 # Saved again as "Unicode" by an editor.
 { printf '\377\376'; iconv -f WINDOWS-1252 -t UTF-16LE < "$good"; } > utf16
@@ -45,6 +45,24 @@ check "UTF-16 with its mark: exit 0, noted, same summary" '[ $rc -eq 0 ] && grep
 iconv -f WINDOWS-1252 -t UTF-16LE < "$good" > utf16-nomark
 run_read utf16-nomark >nomark.out 2>nomark.err; rc=$?
 check "UTF-16 without its mark: exit 2 and a message that says so" '[ $rc -eq 2 ] && [ ! -s nomark.out ] && grep -q "looks like UTF-16 text without a byte-order mark" nomark.err'
+
+# What HTML mail, gateways and mail clients do, as customers send it.
+sed 's/ /\xc2\xa0/g' "$good" > nbsp
+run_read nbsp >nbsp.out 2>nbsp.err; rc=$?
+check "non-breaking spaces everywhere: exit 0, noted once, same summary" '[ $rc -eq 0 ] && [ "$(grep -c "note: non-breaking spaces" nbsp.err)" -eq 1 ] && [ "$(body nbsp.out)" = "$(body good.out)" ]'
+sed 's/\r$/\r\r/' "$good" > crcrlf
+run_read crcrlf >crcrlf.out 2>crcrlf.err; rc=$?
+check "CR CR LF line ends: exit 0, noted, same summary" '[ $rc -eq 0 ] && grep -q "crcrlf: note: CR CR LF line ends were read as CR LF" crcrlf.err && [ "$(body crcrlf.out)" = "$(body good.out)" ]'
+sed 's#^\(High Definition Audio Device / Generic Audio\) \(Maker / hdaudio.sys\)#\1\r\n\2#' "$good" > wrapped
+run_read wrapped >wrapped.out 2>wrapped.err; rc=$?
+check "a wrapped line: exit 0, joined, same summary" '[ $rc -eq 0 ] && grep -q "wrapped: note: lines a mail client wrapped were joined" wrapped.err && [ "$(body wrapped.out)" = "$(body good.out)" ]'
+for f in nbsp crcrlf wrapped; do
+  run_read --strict $f >/dev/null 2>&1; rc=$?
+  check "--strict refuses $f" '[ $rc -eq 2 ]'
+done
+sed 's/^   +Microphone/+Microphone/' "$good" > stripped
+run_read stripped >/dev/null 2>stripped.err; rc=$?
+check "stripped indentation: every line kind allowed is named" '[ $rc -eq 2 ] && grep -qF "line 19: expected a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\"), an Interface line (\"   +NAME\"), or a blank line, found \"+Microphone\"" stripped.err'
 
 # Two runs in one file.
 cat "$good" "$gates" > two
@@ -84,7 +102,7 @@ assert t[\"reports\"][2][\"pinsWithoutRange\"] == 4
 assert t[\"reports\"][3][\"transport\"] == [\"lf-line-ends\", \"quote-prefix\", \"text-before\", \"text-after\"]
 "'
 run_read --table good.txt empty >table.out 2>/dev/null; rc=$?
-check "--table with a bad file: exit 2, nothing on stdout" '[ $rc -eq 2 ] && [ ! -s table.out ]'
+check "--table with a bad file: exit 2, the bad file a row of its own" '[ $rc -eq 2 ] && [ "$(tr -d "\r" < table.out | tail -n 1)" = "      -           -     -         -        -  empty: not read: the file is empty" ]'
 run_read --table --diff good.txt good.txt >/dev/null 2>&1; rc=$?
 check "--table with --diff: usage, exit 2" '[ $rc -eq 2 ]'
 check_exit

@@ -1,15 +1,20 @@
 // Fuzz target: ksreport-read over arbitrary bytes, through the intake and
 // strictly. Every error names its line or says the file holds no report;
 // every report renders, its JSON is valid UTF-8, and it shows no difference
-// from itself. What the strict grammar takes, the intake reads to the same
-// report with nothing noted, and again after each kind of damage on the way
-// to support and after one pair of them (chosen by the input).
+// from itself; where reading stopped names a line. The input is also read
+// as a batch of three files (split where it says), which gives one entry
+// per file, and cut short, which keeps every device read whole before the
+// cut. What the strict grammar takes, the intake reads to the same report
+// with nothing noted, and again after each kind of damage on the way to
+// support and after one pair of them (chosen by the input).
 #include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "reader/report_diff.h"
 #include "reader/report_intake.h"
+#include "reader/report_json.h"
 #include "reader/report_table.h"
 #include "reader/report_transport.h"
 #include "reader/report_view.h"
@@ -27,17 +32,66 @@ bool FuzzKnownError(const std::string& error) {
 
 void FuzzRender(const std::vector<ksr::ParsedReport>& reports) {
   ksr::ReadOptions options;
-  std::vector<std::pair<std::string, ksr::ParsedReport>> named;
+  std::vector<ksr::ReportEntry> entries;
   std::vector<ksr::ReportTableRow> rows;
   for (const ksr::ParsedReport& report : reports) {
     FuzzCheck(!ksr::ReportSummary("fuzz.txt", report, options).empty());
-    FuzzCheck(ksr::ReportDiff(report, report, options).empty());
-    named.emplace_back("fuzz.txt", report);
+    bool same = false;
+    ksr::ReportDiff({"a", &report}, {"b", &report}, options, &same);
+    FuzzCheck(same);
+    FuzzCheck(nlohmann::json::accept(ksr::ReportDiffJson({"a", &report}, {"b", &report}, &same)));
+    if (report.Stopped) FuzzCheck(report.Stopped->Line > 0 || !report.Stopped->Message.empty());
+    entries.push_back({"fuzz.txt", report, {}});
     rows.push_back(ksr::ReportTableRowOf("fuzz.txt", report));
   }
-  FuzzCheck(nlohmann::json::accept(ksr::ReportJson(named)));
+  FuzzCheck(nlohmann::json::accept(ksr::ReportJson(entries)));
   FuzzCheck(nlohmann::json::accept(ksr::ReportTableJson(rows)));
   FuzzCheck(!ksr::ReportTableText(rows).empty());
+}
+
+// The input as three files, split at two places it names: every file is
+// one entry or more, a file without a report one that says why.
+void FuzzBatch(const std::string& bytes) {
+  if (bytes.size() < 2) return;
+  size_t a = static_cast<unsigned char>(bytes[0]) * bytes.size() / 256;
+  size_t b = a + static_cast<unsigned char>(bytes[1]) * (bytes.size() - a) / 256;
+  std::vector<ksr::ReportEntry> entries;
+  std::vector<ksr::ReportTableRow> rows;
+  for (const std::string& file : {bytes.substr(0, a), bytes.substr(a, b - a), bytes.substr(b)}) {
+    std::vector<ksr::ParsedReport> reports;
+    std::string error;
+    size_t before = entries.size();
+    if (!ksr::ReportRead(file, false, &reports, &error)) {
+      entries.push_back({"bad.txt", std::nullopt, ksr::ReportStopOf(error)});
+      rows.push_back(ksr::ReportTableErrorRow("bad.txt", entries.back().Error));
+      FuzzCheck(!ksr::ReportErrorSummary("bad.txt", error, ksr::ReadOptions()).empty());
+    }
+    for (const ksr::ParsedReport& r : reports) {
+      entries.push_back({"good.txt", r, {}});
+      rows.push_back(ksr::ReportTableRowOf("good.txt", r));
+    }
+    FuzzCheck(entries.size() > before);
+  }
+  nlohmann::json j = nlohmann::json::parse(ksr::ReportJson(entries), nullptr, false);
+  FuzzCheck(!j.is_discarded() && j["reports"].size() == entries.size());
+  FuzzCheck(ksr::ReportTableText(rows).size() > rows.size());
+}
+
+// A whole report cut where the input says: the devices read whole before
+// the cut are read the same.
+void FuzzCut(const std::string& bytes, const ksr::ParsedReport& whole) {
+  size_t cut = bytes.size() * static_cast<unsigned char>(bytes.back()) / 256;
+  std::vector<ksr::ParsedReport> got;
+  std::string error;
+  if (!ksr::ReportRead(bytes.substr(0, cut), false, &got, &error)) return;
+  FuzzRender(got);
+  for (size_t d = 0; d + 1 < got[0].Devices.size() && d < whole.Devices.size(); ++d) {
+    ksr::ParsedReport one, expected;
+    one.Devices = {got[0].Devices[d]};
+    expected.Devices = {whole.Devices[d]};
+    // A device followed by another one was read to its end.
+    FuzzCheck(got[0].Devices[d].Stopped || ksr::ReportSameContent(one, expected));
+  }
 }
 
 // A report read after the way ways, which must give the same content and
@@ -67,10 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     FuzzCheck(FuzzKnownError(error));
   }
+  FuzzBatch(bytes);
   if (!ksr::ReportRead(bytes, true, &strict, &error)) {
     FuzzCheck(error.compare(0, 5, "line ") == 0);
     return 0;
   }
+  FuzzCut(bytes, strict[0]);
   FuzzCheck(tolerant.size() == 1 && ksr::ReportSameContent(tolerant[0], strict[0]) && tolerant[0].Transport.empty());
   static const std::vector<std::vector<const ksr::ReportTransport*>> ways = ksr::ReportTransportWays();
   for (const auto& way : ways) {
