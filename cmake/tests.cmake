@@ -80,6 +80,9 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     add_test(NAME capture_sim COMMAND bash ${CMAKE_SOURCE_DIR}/tests/capture_check.sh
              $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-capture-sim> ${CMAKE_SOURCE_DIR}
              ${CMAKE_BINARY_DIR}/capture-out)
+    # scripts/add-machine in a tree of its own, over this build's programs.
+    add_test(NAME add_machine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/add_machine_check.sh
+             ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/add-machine-out)
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(reader reader_intake PROPERTIES
