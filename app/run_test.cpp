@@ -15,7 +15,7 @@ TEST(RunReport, TheDefaultMachineGivesItsExactReport) {
   EXPECT_TRUE(run.misuse.empty());
   std::string banner = std::string(ReportBannerText()) + "\r\n";
   ASSERT_EQ(run.report.compare(0, banner.size(), banner), 0);
-  EXPECT_EQ(run.report.substr(banner.size()), ExpectedText("typical-machine.txt"));
+  EXPECT_EQ(run.report.substr(banner.size()), ExpectedReportOf("examples/typical-machine.json"));
 }
 
 TEST(RunReport, AnEmptyMachineIsTheFrameAlone) {

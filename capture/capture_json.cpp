@@ -256,6 +256,18 @@ void PutPin(CaptureSink* sink, const CapturePin* pin) {
 
 // --- Machine ----------------------------------------------------------------
 
+// An alias's flags; for a lookup that failed otherwise than the platform
+// says "no alias", its error, so that the replay fails the same way.
+void PutAlias(CaptureSink* sink, bool* first, const CaptureAnswer& alias, const char* key, const char* errorKey) {
+  if (alias.Outcome == kCaptureDelivered) {
+    PutKey(sink, first, key);
+    PutNumber(sink, alias.Count);
+  } else if (alias.Outcome == kCaptureFailed && alias.Error != ERROR_NO_SUCH_INTERFACE_DEVICE) {
+    PutKey(sink, first, errorKey);
+    PutNumber(sink, alias.Error);
+  }
+}
+
 void PutInterface(CaptureSink* sink, const CaptureInterface& i) {
   bool first = true;
   Put(sink, "\n      {");
@@ -270,14 +282,8 @@ void PutInterface(CaptureSink* sink, const CaptureInterface& i) {
     PutKey(sink, &first, "pathUnread");
     PutNumber(sink, path.Cut ? path.Count + 1 : path.Count);
   }
-  if (i.RenderAlias.Outcome == kCaptureDelivered) {
-    PutKey(sink, &first, "renderAlias");
-    PutNumber(sink, i.RenderAlias.Count);
-  }
-  if (i.CaptureAlias.Outcome == kCaptureDelivered) {
-    PutKey(sink, &first, "captureAlias");
-    PutNumber(sink, i.CaptureAlias.Count);
-  }
+  PutAlias(sink, &first, i.RenderAlias, "renderAlias", "renderAliasError");
+  PutAlias(sink, &first, i.CaptureAlias, "captureAlias", "captureAliasError");
   if (i.Opened.Outcome == kCaptureFailed) {
     PutKey(sink, &first, "opens");
     Put(sink, "false");

@@ -198,6 +198,21 @@ TEST_F(CaptureJsonTest, FailuresTheMachineCannotSayBecomeFailingCalls) {
   EXPECT_EQ(m.failCalls[1].op, "HeapAlloc");
 }
 
+TEST_F(CaptureJsonTest, AnAliasLookupReplaysAsItFailed) {
+  // No render alias, as Windows says it: nothing but the absent key; a
+  // capture alias that failed otherwise: its error, replayed.
+  CaptureRecordAlias(&iface_, &KSCATEGORY_RENDER, false, ERROR_NO_SUCH_INTERFACE_DEVICE, 0);
+  CaptureRecordAlias(&iface_, &KSCATEGORY_CAPTURE, false, ERROR_NO_MORE_ITEMS, 0);
+  std::string text = Written();
+  EXPECT_EQ(text.find("renderAlias"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"captureAliasError\": 259"), std::string::npos) << text;
+  const SimInterface& i = Reloaded().devices[0].interfaces[0];
+  EXPECT_FALSE(i.renderAlias.has_value());
+  EXPECT_EQ(i.renderAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE);
+  EXPECT_FALSE(i.captureAlias.has_value());
+  EXPECT_EQ(i.captureAliasError, ERROR_NO_MORE_ITEMS);
+}
+
 TEST_F(CaptureJsonTest, AFriendlyNameKeepsWhatTheBufferHeld) {
   SP_DEVICE_INTERFACE_DATA second = iface_;
   second.Reserved = 2;

@@ -92,6 +92,9 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     add_test(NAME wine32_fetch COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine32_fetch_check.sh
              ${CMAKE_BINARY_DIR}/wine32-fetch-out)
     set_tests_properties(wine32_fetch PROPERTIES SKIP_RETURN_CODE 77)
+    # scripts/add-machine in a tree of its own, over this build's programs.
+    add_test(NAME add_machine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/add_machine_check.sh
+             ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/add-machine-out)
   endif()
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(reader reader_intake PROPERTIES

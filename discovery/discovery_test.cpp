@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "store/arena.h"
 #include "tests/test.h"
 
@@ -210,11 +212,24 @@ TEST(InterfaceGates, FriendlyNames) {
   iface.friendlyName = SimString(std::string(263, 'n'));
   EXPECT_EQ(BodyOf(OneInterface(iface)),
             TestBlock() + "   +" + std::string(263, 'n') + "\r\n    NumPins: 00000000\r\n");
-  // Too long: the platform fills the buffer without a NUL; the name is cut
-  // inside the buffer.
+  // Too long: the registry leaves the buffer as it was, and the name is
+  // what the buffer held before the read.
   iface.friendlyName = SimString(std::string(264, 'n'));
+  EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock() + "   +\r\n    NumPins: 00000000\r\n");
+  for (const SimCall& call : SimCalls()) {
+    if (call.op != "RegQueryValueExA") continue;
+    EXPECT_EQ(call.error, ERROR_MORE_DATA);
+    EXPECT_EQ(std::count(call.out.begin(), call.out.end(), 'n') + std::count(call.out.begin(), call.out.end(), 'A'), 0);
+  }
+  // A careless stack fills the buffer without a NUL; the name is cut inside
+  // the buffer.
+  iface.friendlyNameFill = true;
   EXPECT_EQ(BodyOf(OneInterface(iface)),
             TestBlock() + "   +" + std::string(263, 'A') + "\r\n    NumPins: 00000000\r\n");
+  // A name that fits is delivered whatever the stack does with long ones.
+  iface.friendlyName = SimString(std::string(263, 'n'));
+  EXPECT_EQ(BodyOf(OneInterface(iface)),
+            TestBlock() + "   +" + std::string(263, 'n') + "\r\n    NumPins: 00000000\r\n");
   iface.friendlyName = SimBytes{'N', 'o', 'N', 'u', 'l'};
   EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock() + "   +NoNul\r\n    NumPins: 00000000\r\n");
 }

@@ -58,6 +58,7 @@ const Named kErrors[] = {
     {ERROR_IO_PENDING, "ERROR_IO_PENDING"},
     {ERROR_NOT_FOUND, "ERROR_NOT_FOUND"},
     {ERROR_INVALID_USER_BUFFER, "ERROR_INVALID_USER_BUFFER"},
+    {ERROR_NO_SUCH_INTERFACE_DEVICE, "ERROR_NO_SUCH_INTERFACE_DEVICE"},
 };
 
 const Named kCommunications[] = {
@@ -145,7 +146,10 @@ std::string ExplainDevicePropertyName(uint32_t property) {
 
 std::string ExplainErrorText(uint32_t error) {
   const char* name = Find(kErrors, error);
-  return std::to_string(error) + (name != nullptr ? std::string(" ") + name : "");
+  // Codes with the customer bit (SetupAPI's own) are written in hex, as
+  // their headers define them.
+  std::string code = (error & 0x20000000u) != 0 ? ExplainHex(error) : std::to_string(error);
+  return code + (name != nullptr ? std::string(" ") + name : "");
 }
 
 std::string ExplainFlagsText(uint32_t flags) {

@@ -120,6 +120,8 @@ constexpr DWORD ERROR_OPERATION_ABORTED = 995;
 constexpr DWORD ERROR_IO_PENDING = 997;
 constexpr DWORD ERROR_NOT_FOUND = 1168;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
+// SetupAPI's own code: no alias in the class asked.
+constexpr DWORD ERROR_NO_SUCH_INTERFACE_DEVICE = 0xE0000217u;
 
 // Final states of an overlapped request, as the platform leaves them in
 // OVERLAPPED.Internal (NTSTATUS values).

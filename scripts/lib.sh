@@ -8,6 +8,11 @@
 #   after_banner REPORT       the report but for its banner, which names the
 #                             program that wrote it
 #   after_provenance CAPTURE  a capture's machine file but for its provenance
+#   expected_report_of MACHINE, expected_exit_of MACHINE   the report and
+#                             runner exit status stored beside a machine file
+#   build_address BUILD       the feedback address a build writes
+#   report_is_expected REPORT MACHINE [ADDRESS]   REPORT, after its banner,
+#                             is MACHINE's expected report; expected_diff shows how not
 #   check NAME EXPR           a test's check, "ok: NAME" or "FAIL: NAME";
 #   check_fail WHAT           a failure found otherwise; check_exit ends the script
 #   build_require DIR FLAVOUR FILE...   says what to build when a build lacks FILE
@@ -38,12 +43,58 @@ machine_files() {  # ROOT
 
 # after_banner REPORT: the report but for its first line, the banner, which
 # names the program that wrote it (ksreport, ksreport-capture) and its
-# version. Two runs of one machine give the same report after it.
-after_banner() { tail -n +2 "$1"; }
+# version. Two runs of one machine give the same report after it. A report
+# whose first lines were lost (its file could be created only later) has
+# no banner and is kept whole.
+after_banner() { sed '1{/^ksreport/d}' "$1"; }
 
 # after_provenance CAPTURE: a capture's machine file but for its first two
 # lines, "{" and the capture's provenance (program, version, architecture).
 after_provenance() { tail -n +3 "$1"; }
+
+# Beside every machine file DIR/NAME.json stand its expected report,
+# DIR/NAME.expected.txt (what the runner writes, everything after the
+# banner, byte for byte), and, where the runner's exit status is not 0,
+# DIR/NAME.expected-exit (that number). scripts/add-machine writes both.
+expected_report_of() { printf '%s\n' "${1%.json}.expected.txt"; }
+expected_exit_of() {  # MACHINE: the expected status, 0 without the file
+  local file="${1%.json}.expected-exit"
+  if [ -f "$file" ]; then tr -d ' \n' <"$file"; echo; else echo 0; fi
+}
+
+# build_address BUILD: the feedback address the build's report ends with
+# (its CMake cache's), the placeholder when it has none.
+build_address() {
+  local address
+  address=$(sed -n 's/^KSREPORT_FEEDBACK_ADDRESS:[A-Z]*=//p' "$1/CMakeCache.txt" 2>/dev/null)
+  echo "${address:-support@example.invalid}"
+}
+
+# expected_text MACHINE [ADDRESS]: the expected report, its closing line's
+# placeholder address made ADDRESS (a build configured with another
+# address writes that one).
+expected_text() {
+  sed '$ s/support@example\.invalid!\r$/'"${2:-support@example.invalid}"'!\r/' "$(expected_report_of "$1")"
+}
+
+# report_is_expected REPORT MACHINE [ADDRESS]: after its banner, REPORT is
+# MACHINE's expected report. A missing expected report fails, saying on
+# stderr how to write it.
+report_is_expected() {
+  local expected; expected=$(expected_report_of "$2")
+  if [ ! -f "$expected" ]; then
+    echo "no expected report $expected: run scripts/add-machine --update $(basename "$2" .json)" >&2
+    return 1
+  fi
+  cmp -s <(after_banner "$1") <(expected_text "$2" "${3:-}")
+}
+
+# expected_diff REPORT MACHINE [ADDRESS]: how REPORT differs from the
+# expected report (< expected, > REPORT), at most 40 lines.
+expected_diff() {
+  diff <(expected_text "$2" "${3:-}") <(after_banner "$1") | head -40
+  echo "(if the change is meant: scripts/add-machine --update $(basename "$2" .json))"
+}
 
 # frame_is_expected REPORT: after its banner, REPORT is the expected empty
 # report, with whatever feedback address the build writes.

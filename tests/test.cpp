@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "report/layout.h"
@@ -49,24 +51,51 @@ SimRunResult RunMachine(const SimMachine& machine) {
   return SimRunReport(machine, kTestOutDir, false);
 }
 
-std::string SourceText(const std::string& relativePath) {
+// A file of the source tree, or nullopt when it can't be read.
+static std::optional<std::string> ReadSourceFile(const std::string& relativePath) {
   std::ifstream in(std::string(KSREPORT_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
-  EXPECT_TRUE(in.good()) << relativePath;
+  if (!in.good()) return std::nullopt;
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
-std::string ExpectedText(const std::string& name) {
-  // The expected files carry the default address; a build configured with
-  // another one writes that instead.
-  std::string bytes = SourceText("tests/expected/" + name);
+std::string SourceText(const std::string& relativePath) {
+  std::optional<std::string> bytes = ReadSourceFile(relativePath);
+  EXPECT_TRUE(bytes.has_value()) << relativePath;
+  return bytes.value_or("");
+}
+
+// Expected reports carry the default address; a build configured with
+// another one writes that instead.
+static std::string WithBuildAddress(std::string bytes) {
   const std::string placeholder = "support@example.invalid!\r\n";
   size_t at = bytes.rfind(placeholder);
   if (at != std::string::npos) {
     bytes.replace(at, placeholder.size(), std::string(ReportFeedbackAddress()) + "!\r\n");
   }
   return bytes;
+}
+
+std::string ExpectedText(const std::string& name) {
+  return WithBuildAddress(SourceText("tests/expected/" + name));
+}
+
+// DIR/NAME.json's expected files are DIR/NAME.expected.txt and, for a
+// status other than 0, DIR/NAME.expected-exit.
+static std::string MachineStem(const std::string& machinePath) {
+  return machinePath.substr(0, machinePath.size() - (machinePath.size() >= 5 ? 5 : 0));
+}
+
+std::optional<std::string> ExpectedReportOf(const std::string& machinePath) {
+  std::optional<std::string> bytes = ReadSourceFile(MachineStem(machinePath) + ".expected.txt");
+  if (!bytes) return std::nullopt;
+  return WithBuildAddress(*bytes);
+}
+
+int ExpectedExitOf(const std::string& machinePath) {
+  std::optional<std::string> text = ReadSourceFile(MachineStem(machinePath) + ".expected-exit");
+  return text ? std::atoi(text->c_str()) : 0;
 }
 
 std::string EmptyReport() {

@@ -3,6 +3,7 @@
 // simulated machine.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,15 @@ std::string SourceText(const std::string& relativePath);
 // A file of tests/expected/, with the closing line's address made the one
 // this build writes.
 std::string ExpectedText(const std::string& name);
+
+// A machine file's expected report, everything after the banner, stored
+// beside it (DIR/NAME.expected.txt for DIR/NAME.json), with the closing
+// line's address made the one this build writes; nullopt when there is none.
+std::optional<std::string> ExpectedReportOf(const std::string& machinePath);
+
+// The runner's expected exit status for a machine file: the number in
+// DIR/NAME.expected-exit, or 0 when there is no such file.
+int ExpectedExitOf(const std::string& machinePath);
 
 // The report of a machine with no devices: banner and frame
 // (tests/expected/empty-report.txt after the banner line).

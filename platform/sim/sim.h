@@ -63,10 +63,20 @@ struct SimInterface {
   std::optional<uint32_t> pathUnread;     // no path: the detail read wants this many bytes
   std::optional<uint32_t> renderAlias;
   std::optional<uint32_t> captureAlias;
+  // Without an alias in the class, the lookup fails with this error: the
+  // platform's own unless a capture recorded another.
+  DWORD renderAliasError = ERROR_NO_SUCH_INTERFACE_DEVICE;
+  DWORD captureAliasError = ERROR_NO_SUCH_INTERFACE_DEVICE;
   bool opens = true;
   bool registryKey = true;
   std::optional<SimBytes> friendlyName;
   std::optional<DWORD> friendlyNameError;  // the value's read answers this, delivering friendlyName
+  // A name longer than the buffer: the platform leaves the buffer as it
+  // was; a careless stack fills it with 0x41 bytes and no NUL.
+  bool friendlyNameFill = false;
+  // Requests for a list property with a short output follow the
+  // kernel-streaming library's rules, not the plain delivery rule.
+  bool ksShortBuffers = false;
   std::optional<SimAnswer> pinTypes;  // default: the number of pins
   std::vector<SimPin> pins;
 };

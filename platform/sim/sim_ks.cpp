@@ -73,6 +73,24 @@ void Signal(uintptr_t event) {
   if (it != handles.end()) it->second.signalled = true;
 }
 
+bool IsListProperty(uint32_t propertyId) {
+  return propertyId == KSPROPERTY_PIN_INTERFACES || propertyId == KSPROPERTY_PIN_MEDIUMS ||
+         propertyId == KSPROPERTY_PIN_DATARANGES;
+}
+
+// The kernel-streaming library's answer to a list property whose output is
+// shorter than the list but not empty: 4 bytes get the header's Size and 8
+// the whole header, both as a success; any other length fails with an error
+// completion, which leaves the count and the OVERLAPPED as they were and
+// signals nothing. Returns the count delivered, or nullopt for the failure.
+std::optional<uint32_t> KsShortDelivery(const SimAnswer& answer, void* output, DWORD outputLength) {
+  if (outputLength != 4 && outputLength != 8) return std::nullopt;
+  uint8_t header[8] = {};
+  if (!answer.unread) std::memcpy(header, answer.bytes.data(), std::min<size_t>(8, answer.bytes.size()));
+  std::memcpy(output, header, outputLength);
+  return outputLength;
+}
+
 }  // namespace
 
 bool SimEndCancelledRequest(uintptr_t event) {
@@ -118,6 +136,7 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
   }
   if (SimCallFails(op)) return FALSE;
   eventHandle->usedInRequest = true;
+  const auto given = overlapped->Internal;
   overlapped->Internal = STATUS_PENDING;
   SimAnswer answer = FilterAnswer(world.machine.devices[static_cast<size_t>(filter->device)]
                                       .interfaces[static_cast<size_t>(filter->iface)],
@@ -145,6 +164,23 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     return FALSE;
   }
   uint32_t length = answer.Length();
+  const SimInterface& iface = world.machine.devices[static_cast<size_t>(filter->device)]
+                                  .interfaces[static_cast<size_t>(filter->iface)];
+  if (iface.ksShortBuffers && IsListProperty(propertyId) && outBuffer != nullptr && outBufferSize != 0 &&
+      outBufferSize < length) {
+    SimCheckWrite(outBuffer, outBufferSize, op);
+    std::optional<uint32_t> count = KsShortDelivery(answer, outBuffer, outBufferSize);
+    if (!count) {
+      overlapped->Internal = given;  // an error completion leaves it as the caller gave it
+      SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return FALSE;
+    }
+    if (bytesReturned != nullptr) *bytesReturned = *count;
+    overlapped->Internal = STATUS_SUCCESS;
+    overlapped->InternalHigh = *count;
+    Signal(event);
+    return TRUE;
+  }
   if (outBufferSize == 0 || outBufferSize < length || outBuffer == nullptr) {
     uint32_t needed = outBufferSize == 0 ? answer.sizeQuery.value_or(length) : length;
     if (bytesReturned != nullptr) *bytesReturned = needed;

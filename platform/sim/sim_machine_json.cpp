@@ -9,6 +9,35 @@
 
 namespace ksr {
 
+namespace {
+
+// j[key], when j has it: one of two words, the first the default; second
+// is set when it is the other.
+bool Choice(SimLoader* loader, const SimJson& j, const char* key, const std::string& path, const char* first,
+            const char* second, bool* out) {
+  if (!j.contains(key)) return true;
+  const SimJson& v = j[key];
+  if (!v.is_string() || (v != first && v != second)) {
+    return loader->Fail(path + "." + key, std::string("expected \"") + first + "\" or \"" + second + "\"");
+  }
+  *out = v == second;
+  return true;
+}
+
+// The error of a missing alias, which a capture may have recorded; it
+// excludes the alias itself.
+bool AliasError(SimLoader* loader, const SimJson& j, const char* key, const char* alias, const std::string& path,
+                DWORD* out) {
+  if (!j.contains(key)) return true;
+  if (j.contains(alias)) return loader->Fail(path + "." + key, std::string(alias) + " and " + key + " exclude each other");
+  uint32_t error = 0;
+  if (!loader->Number(j[key], path + "." + key, &error)) return false;
+  *out = error;
+  return true;
+}
+
+}  // namespace
+
 bool SimLoader::Pin(const SimJson& j, const std::string& path, SimPin* out) {
   static const std::set<std::string> kKeys = [] {
     std::set<std::string> keys;
@@ -34,7 +63,8 @@ bool SimLoader::Pin(const SimJson& j, const std::string& path, SimPin* out) {
 bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterface* out) {
   if (!Keys(j, path, {"flags", "path", "pathHex", "pathUnread", "renderAlias", "captureAlias",
                       "opens", "registryKey", "friendlyName", "friendlyNameError", "pinTypes",
-                      "pins"})) {
+                      "pins", "renderAliasError", "captureAliasError", "friendlyNameOverflow",
+                      "shortBuffers"})) {
     return false;
   }
   if (j.contains("flags") && !Number(j["flags"], path + ".flags", &out->flags)) return false;
@@ -53,6 +83,12 @@ bool SimLoader::Interface(const SimJson& j, const std::string& path, SimInterfac
       !OptionalNumber(j, "friendlyNameError", path, &out->friendlyNameError) ||
       !OptionalNumber(j, "renderAlias", path, &out->renderAlias) ||
       !OptionalNumber(j, "captureAlias", path, &out->captureAlias)) {
+    return false;
+  }
+  if (!AliasError(this, j, "renderAliasError", "renderAlias", path, &out->renderAliasError) ||
+      !AliasError(this, j, "captureAliasError", "captureAlias", path, &out->captureAliasError) ||
+      !Choice(this, j, "friendlyNameOverflow", path, "untouched", "fill", &out->friendlyNameFill) ||
+      !Choice(this, j, "shortBuffers", path, "refused", "ks", &out->ksShortBuffers)) {
     return false;
   }
   if (j.contains("opens") && !Bool(j["opens"], path + ".opens", &out->opens)) return false;

@@ -170,6 +170,41 @@ TEST(MachineFile, CaptureKeysPlay) {
   EXPECT_EQ(CallCount("CreateFileA"), 2) << "the report and the first filter";
 }
 
+TEST(MachineFile, TheWindowsWaysAndTheirOptionalForms) {
+  SimMachine m = Load(R"({"devices": [{"interfaces": [{},
+      {"renderAliasError": 259, "captureAliasError": "0x1F", "friendlyNameOverflow": "fill", "shortBuffers": "ks"},
+      {"friendlyNameOverflow": "untouched", "shortBuffers": "refused"}]}]})");
+  const std::vector<SimInterface>& i = m.devices[0].interfaces;
+  EXPECT_EQ(i[0].renderAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE) << "Windows' answer by default";
+  EXPECT_EQ(i[0].captureAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE);
+  EXPECT_FALSE(i[0].friendlyNameFill);
+  EXPECT_FALSE(i[0].ksShortBuffers);
+  EXPECT_EQ(i[1].renderAliasError, ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(i[1].captureAliasError, ERROR_GEN_FAILURE);
+  EXPECT_TRUE(i[1].friendlyNameFill);
+  EXPECT_TRUE(i[1].ksShortBuffers);
+  EXPECT_FALSE(i[2].friendlyNameFill);
+  EXPECT_FALSE(i[2].ksShortBuffers);
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"friendlyNameOverflow": "zero"}]}]})"),
+            "devices[0].interfaces[0].friendlyNameOverflow: expected \"untouched\" or \"fill\"");
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"shortBuffers": true}]}]})"),
+            "devices[0].interfaces[0].shortBuffers: expected \"refused\" or \"ks\"");
+  EXPECT_EQ(LoadError(R"({"devices": [{"interfaces": [{"captureAlias": 1, "captureAliasError": 259}]}]})"),
+            "devices[0].interfaces[0].captureAliasError: captureAlias and captureAliasError exclude each other");
+}
+
+// A missing alias answers as Windows does, or as a capture recorded it.
+TEST(MachineFile, AMissingAliasFailsWithItsError) {
+  SimMachine m = Load(R"({"devices": [{"interfaces": [{"path": "p"}, {"path": "q", "captureAliasError": 259}]}]})");
+  RunMachine(m);
+  std::vector<uint32_t> errors;
+  for (const SimCall& call : SimCalls()) {
+    if (call.op == "SetupDiGetDeviceInterfaceAlias") errors.push_back(call.failed ? call.error : 0);
+  }
+  EXPECT_EQ(errors, (std::vector<uint32_t>{ERROR_NO_SUCH_INTERFACE_DEVICE, ERROR_NO_SUCH_INTERFACE_DEVICE,
+                                           ERROR_NO_SUCH_INTERFACE_DEVICE, ERROR_NO_MORE_ITEMS}));
+}
+
 TEST(MachineFile, FailCallsNameAnOperationThatCanFail) {
   SimMachine m = Load(R"({"failCalls": [{"call": "WriteFile", "nth": 3, "error": 112},
                                          {"call": "HeapAlloc"}]})");

@@ -176,5 +176,86 @@ TEST_F(SimRequestTest, SizeQueriesAndShortBuffersYieldTheNeededSize) {
   EXPECT_EQ(Seen(), "");
 }
 
+// A filter whose pin 0 has two data ranges (184 bytes with the header)
+// and answers short list requests as the kernel-streaming library does.
+class SimKsShortBufferTest : public SimRequestTest {
+ protected:
+  void SetUp() override {
+    SimMachine machine;
+    SimPin pin = SimPcmPin(2, 16, 8000, 48000);
+    pin.dataRanges = SimList({SimPcmRange(2, 16, 8000, 48000), SimPcmRange(2, 24, 44100, 96000)});
+    machine.devices.push_back(TestDevice({pin}));
+    machine.devices[0].interfaces[0].ksShortBuffers = true;
+    SimStart(machine, kTestOutDir, false);
+    filter_ = CreateFileA(machine.devices[0].interfaces[0].path->c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  }
+  uint8_t ranges_[200] = {};
+};
+
+TEST_F(SimKsShortBufferTest, FourBytesGetTheSizeAndEightTheHeader) {
+  Prepare(KSPROPERTY_PIN_DATARANGES);
+  std::memset(ranges_, 0xEE, sizeof ranges_);
+  ASSERT_TRUE(Send(ranges_, 4));
+  EXPECT_EQ(count_, 4u);
+  EXPECT_EQ(WireLoadU32(ranges_), 184u);
+  EXPECT_EQ(ranges_[4], 0xEE);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  Prepare(KSPROPERTY_PIN_DATARANGES);
+  ASSERT_TRUE(Send(ranges_, 8));
+  EXPECT_EQ(count_, 8u);
+  EXPECT_EQ(WireLoadU32(ranges_), 184u);
+  EXPECT_EQ(WireLoadU32(ranges_ + 4), 2u);
+  EXPECT_EQ(ranges_[8], 0xEE);
+  EXPECT_EQ(ov_.InternalHigh, 8u);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(Seen(), "");
+}
+
+TEST_F(SimKsShortBufferTest, AnyOtherShortLengthFailsWithoutCountOrSignal) {
+  for (DWORD length : {1u, 5u, 9u, 183u}) {
+    Prepare(KSPROPERTY_PIN_DATARANGES);
+    count_ = 77;
+    std::memset(ranges_, 0xEE, sizeof ranges_);
+    EXPECT_FALSE(Send(ranges_, length)) << length;
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER) << length;
+    EXPECT_EQ(count_, 77u) << length;
+    EXPECT_EQ(ov_.Internal, 0u) << length;
+    EXPECT_EQ(ov_.InternalHigh, 0u) << length;
+    EXPECT_EQ(ranges_[0], 0xEE) << length;
+    EXPECT_EQ(WaitForSingleObject(event_, 0), WAIT_TIMEOUT) << length;
+  }
+  EXPECT_EQ(Seen(), "");
+}
+
+TEST_F(SimKsShortBufferTest, SizeQueriesWholeListsAndFixedAnswersKeepTheRule) {
+  Prepare(KSPROPERTY_PIN_DATARANGES);
+  EXPECT_FALSE(Send(nullptr, 0));
+  EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+  EXPECT_EQ(count_, 184u);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  Prepare(KSPROPERTY_PIN_DATARANGES);
+  ASSERT_TRUE(Send(ranges_, 184));
+  EXPECT_EQ(count_, 184u);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  // KSPIN_CINSTANCES is 8 bytes, not a list: 4 bytes are refused for size.
+  Prepare(KSPROPERTY_PIN_GLOBALCINSTANCES);
+  EXPECT_FALSE(Send(out_, 4));
+  EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+  EXPECT_EQ(count_, 8u);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(Seen(), "");
+}
+
+TEST_F(SimRequestTest, WithoutTheKsRulesEightBytesOfAListAreRefusedForSize) {
+  Prepare(KSPROPERTY_PIN_MEDIUMS);
+  EXPECT_FALSE(Send(out_, 8));
+  EXPECT_EQ(GetLastError(), ERROR_MORE_DATA);
+  EXPECT_EQ(count_, 32u);
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(Seen(), "");
+}
+
 }  // namespace
 }  // namespace ksr

@@ -252,14 +252,17 @@ static BOOL PlayGetAlias(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* deviceInterface
   }
   const SimInterface& iface = InterfaceAt(d, i);
   const std::optional<uint32_t>* alias = nullptr;
+  DWORD missing = ERROR_NO_SUCH_INTERFACE_DEVICE;
   if (aliasInterfaceClassGuid != nullptr && GuidEqual(*aliasInterfaceClassGuid, KSCATEGORY_RENDER)) {
     alias = &iface.renderAlias;
+    missing = iface.renderAliasError;
   } else if (aliasInterfaceClassGuid != nullptr &&
              GuidEqual(*aliasInterfaceClassGuid, KSCATEGORY_CAPTURE)) {
     alias = &iface.captureAlias;
+    missing = iface.captureAliasError;
   }
   if (alias == nullptr || !alias->has_value()) {
-    SimSetLastError(ERROR_NO_MORE_ITEMS);
+    SimSetLastError(missing);
     return FALSE;
   }
   aliasDeviceInterfaceData->InterfaceClassGuid = *aliasInterfaceClassGuid;
@@ -334,8 +337,9 @@ static LONG PlayQueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD
     return static_cast<LONG>(*iface.friendlyNameError);
   }
   if (name->size() > room) {
-    // A careless stack fills the whole buffer and leaves no NUL.
-    std::memset(data, 0x41, room);
+    // The registry leaves the buffer as it was; a careless stack fills the
+    // whole of it and leaves no NUL.
+    if (iface.friendlyNameFill) std::memset(data, 0x41, room);
     return static_cast<LONG>(ERROR_MORE_DATA);
   }
   if (!name->empty()) std::memcpy(data, name->data(), name->size());

@@ -147,6 +147,8 @@ SimMachine FuzzDecodeMachine(const uint8_t* data, size_t size) {
       if (bits & 2) i.captureAlias = r.U32();
       i.opens = (bits & 4) == 0;
       i.registryKey = (bits & 8) == 0;
+      i.friendlyNameFill = (bits & 32) != 0;
+      i.ksShortBuffers = (bits & 64) != 0;
       i.friendlyName = r.Optional();
       if (bits & 16) i.pinTypes = BoundPinTypes(ReadAnswer(r));
       i.pins.resize(r.U8() % (kFuzzMaxPins + 1));
@@ -185,7 +187,8 @@ std::vector<uint8_t> FuzzEncodeMachine(const SimMachine& m) {
       if (i.path) path = SimBytes(i.path->begin(), i.path->end());
       w.Optional(path);
       w.U8(static_cast<uint8_t>((i.renderAlias ? 1 : 0) | (i.captureAlias ? 2 : 0) | (i.opens ? 0 : 4) |
-                                (i.registryKey ? 0 : 8) | (i.pinTypes ? 16 : 0)));
+                                (i.registryKey ? 0 : 8) | (i.pinTypes ? 16 : 0) | (i.friendlyNameFill ? 32 : 0) |
+                                (i.ksShortBuffers ? 64 : 0)));
       if (i.renderAlias) w.U32(*i.renderAlias);
       if (i.captureAlias) w.U32(*i.captureAlias);
       w.Optional(i.friendlyName);

@@ -44,6 +44,8 @@ const Limit kWineCannotPlay[] = {
     {"error", "the fake driver fails an absent property with STATUS_NOT_FOUND only"},
     {"dataQuery", "the fake driver answers a data query by the delivery rule only"},
     {"friendlyNameError", "Wine's registry delivers a value or fails, not both"},
+    {"renderAliasError/captureAliasError", "the alias supplement fails a missing alias with ERROR_NO_SUCH_INTERFACE_DEVICE only"},
+    {"shortBuffers", "the fake driver refuses a short list by the delivery rule only"},
 };
 
 struct Prep {
@@ -189,6 +191,9 @@ struct Prep {
       ref += std::string(length - head.size() - ref.size(), 'x');
     }
     if (i.friendlyNameError) Refuse(where + ".friendlyNameError", "friendlyNameError");
+    if (i.renderAliasError != ERROR_NO_SUCH_INTERFACE_DEVICE) Refuse(where + ".renderAliasError", "renderAliasError");
+    if (i.captureAliasError != ERROR_NO_SUCH_INTERFACE_DEVICE) Refuse(where + ".captureAliasError", "captureAliasError");
+    if (i.ksShortBuffers) Refuse(where + ".shortBuffers", "shortBuffers");
     std::optional<std::string> name;
     if (i.friendlyName) {
       std::string text;
