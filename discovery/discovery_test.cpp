@@ -215,6 +215,7 @@ TEST(InterfaceGates, FriendlyNames) {
   // Too long: the registry leaves the buffer as it was, and the name is
   // what the buffer held before the read.
   iface.friendlyName = SimString(std::string(264, 'n'));
+  iface.friendlyNameFill = false;
   EXPECT_EQ(BodyOf(OneInterface(iface)), TestBlock() + "   +\r\n    NumPins: 00000000\r\n");
   for (const SimCall& call : SimCalls()) {
     if (call.op != "RegQueryValueExA") continue;

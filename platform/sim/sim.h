@@ -71,9 +71,10 @@ struct SimInterface {
   bool registryKey = true;
   std::optional<SimBytes> friendlyName;
   std::optional<DWORD> friendlyNameError;  // the value's read answers this, delivering friendlyName
-  // A name longer than the buffer: the platform leaves the buffer as it
-  // was; a careless stack fills it with 0x41 bytes and no NUL.
-  bool friendlyNameFill = false;
+  // A name longer than the buffer: a machine file fills the buffer with
+  // 0x41 bytes and no NUL unless it asks for the registry's own way, which
+  // leaves the buffer as it was.
+  bool friendlyNameFill = true;
   // Requests for a list property with a short output follow the
   // kernel-streaming library's rules, not the plain delivery rule.
   bool ksShortBuffers = false;

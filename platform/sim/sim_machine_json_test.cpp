@@ -177,7 +177,7 @@ TEST(MachineFile, TheWindowsWaysAndTheirOptionalForms) {
   const std::vector<SimInterface>& i = m.devices[0].interfaces;
   EXPECT_EQ(i[0].renderAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE) << "Windows' answer by default";
   EXPECT_EQ(i[0].captureAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE);
-  EXPECT_FALSE(i[0].friendlyNameFill);
+  EXPECT_TRUE(i[0].friendlyNameFill) << "the machine file's long-standing default";
   EXPECT_FALSE(i[0].ksShortBuffers);
   EXPECT_EQ(i[1].renderAliasError, ERROR_NO_MORE_ITEMS);
   EXPECT_EQ(i[1].captureAliasError, ERROR_GEN_FAILURE);

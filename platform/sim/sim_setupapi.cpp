@@ -337,8 +337,8 @@ static LONG PlayQueryValue(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD
     return static_cast<LONG>(*iface.friendlyNameError);
   }
   if (name->size() > room) {
-    // The registry leaves the buffer as it was; a careless stack fills the
-    // whole of it and leaves no NUL.
+    // The registry leaves the buffer as it was; a careless stack, the
+    // machine file's default, fills the whole of it and leaves no NUL.
     if (iface.friendlyNameFill) std::memset(data, 0x41, room);
     return static_cast<LONG>(ERROR_MORE_DATA);
   }
