@@ -27,8 +27,9 @@ const GuidName kGuidNames[] = {
     {"KSCATEGORY_RENDER", KSCATEGORY_RENDER, nullptr},
     {"KSCATEGORY_CAPTURE", KSCATEGORY_CAPTURE, nullptr},
     // Major type, subtypes and specifiers of audio and music ranges. The
-    // IEC 61937 names are those of ksmedia.h; MPEG2 is ...04-0cea and MPEG3
-    // ...05-0cea there, although one table of the documentation swaps them.
+    // IEC 61937 names are those of the Windows SDK's ksmedia.h (the
+    // mingw-w64 one lacks them); MPEG2 is ...04-0cea and MPEG3 ...05-0cea
+    // there, although one table of the documentation swaps them.
     {"KSDATAFORMAT_TYPE_MUSIC", kGuidTypeMusic, nullptr},
     {"KSDATAFORMAT_SUBTYPE_IEEE_FLOAT",
      {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}}, "IEEE float"},

@@ -79,6 +79,11 @@ fetch 2.0-1; rc=$?
 check "first run: the three i386 packages downloaded and listed, nothing else" \
   '[ $rc -eq 0 ] && [ "$(listed)" = "$i386_debs" ] && [ "$(cached)" = "$i386_debs" ] &&
    same_deb wine32_2.0-1_i386.deb && said "downloading 3 of 3 i386 packages"'
+# This host's apt.conf.d has update hooks (PackageKit, the software
+# catalogue); under the private configuration none is left to run.
+check "the host's apt hooks are cleared, its other settings kept" \
+  '! APT_CONFIG="$KSREPORT_WINE32_CACHE/apt/apt.conf" apt-config dump | grep -q "Invoke[-A-Za-z]*:: \"." &&
+   [ "$(APT_CONFIG="$KSREPORT_WINE32_CACHE/apt/apt.conf" apt-config dump | grep "^Acquire::")" = "$(apt-config dump | grep "^Acquire::")" ]'
 check "every listed path is in the cache" \
   'while read -r deb; do [ "${deb%/*}" = "$KSREPORT_WINE32_CACHE/debs" ] && [ -f "$deb" ] || exit 1; done <"$out/fetch.out"'
 stamps() { stat -c '%i %Y %n' "$KSREPORT_WINE32_CACHE"/debs/*; }

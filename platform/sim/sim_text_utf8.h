@@ -38,8 +38,9 @@ inline std::string SimTextUtf8(const std::string& text) {
     return hi << 8 | lo;
   };
   std::string out;
-  // A lone surrogate or an odd last byte becomes U+FFFD, which no JSON
-  // token holds: such a file is refused for what it is, not misread.
+  // A lone surrogate or an odd last byte becomes U+FFFD. Inside a string it
+  // stands for the character that could not be read, as text decoders do;
+  // anywhere else no JSON token holds it, and the file is refused there.
   for (size_t at = 2; at < text.size(); at += 2) {
     if (at + 1 >= text.size()) {
       SimAppendUtf8(0xFFFD, &out);
