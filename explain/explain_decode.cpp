@@ -47,8 +47,16 @@ void Attributes(const Reader& r, ExplainItem* item) {
     a.size = *size;
     a.flags = *r.U32(at + 4);
     a.id = *r.Guid(at + 8);
-    if (GuidEqual(a.id, kGuidModeAttribute) && a.size >= kModeAttributeSize) a.mode = r.Guid(at + kAttributeHead);
     item->attributes.push_back(a);
+    // Its head is in the list, its body must be too: a mode read past the
+    // list's Size would be the next item's bytes.
+    if (at + a.size > end || !r.Has(at, a.size)) {
+      item->attributesCut = true;
+      return;
+    }
+    if (GuidEqual(a.id, kGuidModeAttribute) && a.size >= kModeAttributeSize) {
+      item->attributes.back().mode = r.Guid(at + kAttributeHead);
+    }
     // Each attribute starts on an 8-byte boundary after the one before.
     at += (static_cast<uint64_t>(a.size) + 7) & ~uint64_t{7};
   }
@@ -89,12 +97,26 @@ std::string AttributeWords(const ExplainItem& item) {
   return text;
 }
 
+std::string AudioNumbers(const ExplainItem& item) {
+  return Opt(item.maxChannels) + " channels, bits " + Opt(item.minBits) + "-" + Opt(item.maxBits) + ", " +
+         Opt(item.minRate) + "-" + Opt(item.maxRate) + " Hz";
+}
+
+void ReadAudioFields(const Reader& r, ExplainItem* item) {
+  item->maxChannels = r.U32(64);
+  item->minBits = r.U32(68);
+  item->maxBits = r.U32(72);
+  item->minRate = r.U32(76);
+  item->maxRate = r.U32(80);
+}
+
 }  // namespace
 
 ExplainItem ExplainDecodeItem(const SimBytes& answer, uint64_t offset, bool afterFlagged) {
   Reader r(answer, offset);
   ExplainItem item;
   item.offset = offset;
+  item.placed = offset;
   item.available = offset < answer.size() ? answer.size() - offset : 0;
   if (afterFlagged) {
     item.kind = ExplainItemKind::kAttributes;
@@ -113,11 +135,7 @@ ExplainItem ExplainDecodeItem(const SimBytes& answer, uint64_t offset, bool afte
   if (GuidEqual(*item.major, KSDATAFORMAT_TYPE_AUDIO) && size >= kExplainAudioFieldsEnd &&
       r.Has(0, kExplainAudioFieldsEnd)) {
     item.kind = ExplainItemKind::kAudio;
-    item.maxChannels = r.U32(64);
-    item.minBits = r.U32(68);
-    item.maxBits = r.U32(72);
-    item.minRate = r.U32(76);
-    item.maxRate = r.U32(80);
+    ReadAudioFields(r, &item);
   } else if (GuidEqual(*item.major, kGuidTypeMusic) && size >= kExplainMusicSize && r.Has(0, kExplainMusicSize)) {
     item.kind = ExplainItemKind::kMusic;
     item.technology = r.Guid(kTechnologyAt);
@@ -126,6 +144,10 @@ ExplainItem ExplainDecodeItem(const SimBytes& answer, uint64_t offset, bool afte
     item.channelMask = r.U32(kChannelMaskAt);
   }
   return item;
+}
+
+std::optional<uint32_t> ExplainItemStep(const ExplainItem& item) {
+  return item.kind == ExplainItemKind::kAttributes ? item.listSize : item.formatSize;
 }
 
 bool ExplainItemFlagged(const ExplainItem& item) {
@@ -163,9 +185,7 @@ std::string ExplainItemWords(const ExplainItem& item) {
   std::string head = std::string(ExplainItemKindWords(item.kind)) + ": ";
   switch (item.kind) {
     case ExplainItemKind::kAttributes: return head + AttributeWords(item);
-    case ExplainItemKind::kAudio:
-      return head + HeadWords(item) + ", " + Opt(item.maxChannels) + " channels, bits " + Opt(item.minBits) + "-" +
-             Opt(item.maxBits) + ", " + Opt(item.minRate) + "-" + Opt(item.maxRate) + " Hz";
+    case ExplainItemKind::kAudio: return head + HeadWords(item) + ", " + AudioNumbers(item);
     case ExplainItemKind::kMusic:
       return head + HeadWords(item) + ", technology " + OptGuid(item.technology) + ", " + Opt(item.channels) +
              " channels, " + Opt(item.notes) + " notes, channel mask " + ExplainHex(item.channelMask.value_or(0));
@@ -174,6 +194,17 @@ std::string ExplainItemWords(const ExplainItem& item) {
       return head + std::to_string(item.available) + " bytes in the answer" +
              (item.formatSize ? "; " + HeadWords(item) : std::string());
   }
+}
+
+std::string ExplainItemAsAudioWords(const ExplainItem& item, const SimBytes& answer) {
+  Reader r(answer, item.offset);
+  std::optional<uint32_t> size = ExplainItemStep(item);
+  if (item.kind == ExplainItemKind::kAudio || !size || *size < kExplainAudioSize || !r.Has(0, kExplainAudioFieldsEnd)) {
+    return "";
+  }
+  ExplainItem fields;
+  ReadAudioFields(r, &fields);
+  return "its bytes read as a KSDATARANGE_AUDIO: " + AudioNumbers(fields) + " (information only)";
 }
 
 }  // namespace ksr

@@ -19,6 +19,7 @@ enum class ExplainItemKind : uint32_t { kAudio, kMusic, kPlain, kAttributes, kSh
 constexpr uint32_t kExplainRangeAttributes = 2;
 constexpr uint64_t kExplainRangeSize = 64;       // KSDATARANGE
 constexpr uint64_t kExplainAudioFieldsEnd = 84;  // KSDATARANGE_AUDIO up to MaximumSampleFrequency
+constexpr uint64_t kExplainAudioSize = 88;       // KSDATARANGE_AUDIO with its padding
 constexpr uint64_t kExplainMusicSize = 96;       // KSDATARANGE_MUSIC
 
 // One KSATTRIBUTE of an attribute list; mode when it names a
@@ -32,6 +33,11 @@ struct ExplainAttribute {
 struct ExplainItem {
   ExplainItemKind kind = ExplainItemKind::kShort;
   uint64_t offset = 0;
+  // Where the platform places it: the list's first item, then each after
+  // the one before, its size rounded up to 8 (the walk steps by the size
+  // alone). ExplainDecodeItem takes offset; the caller that knows the list
+  // sets it.
+  uint64_t placed = 0;
   uint64_t available = 0;  // bytes of the answer from offset on
   // KSDATARANGE, as far as it lies in the answer (attribute lists: the
   // list's Size and Count stand in formatSize and flags).
@@ -52,6 +58,10 @@ struct ExplainItem {
 // Flags hold KSDATARANGE_ATTRIBUTES.
 ExplainItem ExplainDecodeItem(const SimBytes& answer, uint64_t offset, bool afterFlagged);
 
+// The size it gives at its first 4 bytes (a range's FormatSize, a list's
+// Size), by which the walk stepped to the next item.
+std::optional<uint32_t> ExplainItemStep(const ExplainItem& item);
+
 // A range flagged KSDATARANGE_ATTRIBUTES (an attribute list follows it).
 bool ExplainItemFlagged(const ExplainItem& item);
 
@@ -64,5 +74,11 @@ const char* ExplainItemKindKey(ExplainItemKind kind);
 
 // The item in words: its kind and the numbers its bytes hold.
 std::string ExplainItemWords(const ExplainItem& item);
+
+// An item of another kind whose size holds a KSDATARANGE_AUDIO (88 bytes
+// or more), as the walk would read it were it one: "its bytes read as a
+// KSDATARANGE_AUDIO: 8 channels, bits 0-0, 0-0 Hz (information only)".
+// Empty for an audio range, a smaller item, or one the answer cuts short.
+std::string ExplainItemAsAudioWords(const ExplainItem& item, const SimBytes& answer);
 
 }  // namespace ksr

@@ -39,6 +39,7 @@ constexpr const char* kWaveFormatEx = "05589f81-c356-11ce-bf01-00aa0055595a";
 constexpr const char* kDolbyDigital = "00000092-0000-0010-8000-00aa00389b71";
 constexpr const char* kMusic = "E725D360-62CC-11CF-A5D6-28DB04C10000";
 constexpr const char* kMidi = "1D262760-E957-11CF-A5D6-28DB04C10000";
+constexpr const char* kDirectMusic = "1A82F8BC-3F8B-11D2-B774-0060083316C1";
 constexpr const char* kSpecifierNone = "0F6417D6-C318-11D0-A43F-00A0C9223196";
 constexpr const char* kTechnologyPort = "86C92E60-62E8-11CF-A5D6-28DB04C10000";
 constexpr const char* kModeAttribute = "E1F89EB5-5F46-419B-967B-FF6770B98401";
@@ -65,8 +66,8 @@ SimBytes Audio(const char* sub, uint32_t flags, uint32_t channels, uint32_t minB
 }
 
 // KSDATARANGE_MUSIC, 96 bytes: Technology, Channels, Notes, ChannelMask.
-SimBytes Music() {
-  SimBytes b = Head(96, 0, 0, kMusic, kMidi, kSpecifierNone);
+SimBytes Music(const char* sub = kMidi) {
+  SimBytes b = Head(96, 0, 0, kMusic, sub, kSpecifierNone);
   PutGuid(&b, kTechnologyPort);
   for (uint32_t v : {16u, 0u, 0xFFFFu, 0u}) Put32(&b, v);
   return b;
@@ -182,18 +183,85 @@ TEST(ExplainDecode, OneRangePerRateIsOfferedAsDiscreteRates) {
 }
 
 TEST(ExplainDecode, AFormatSizeOffTheGridIsSaidForEachItemAfterIt) {
-  // 90 bytes: the walk reads the next range at byte 98, 2 bytes past the
-  // boundary at 96 where the platform would have placed it.
+  // 90 bytes: the walk reads the next range at byte 98, 6 bytes short of
+  // 104, where the platform would have placed it.
   Explained e = Explain(SimList({Audio(kPcm, 0, 2, 16, 16, 44100, 44100, 90), Audio(kPcm, 0, 2, 16, 16, 48000, 48000)}));
   std::vector<ExplainItem> items = ExplainPinItems(e.Pin());
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].offset, 8u);
   EXPECT_EQ(ExplainItemOffBoundary(items[0]), 0u);
   EXPECT_EQ(items[1].offset, 98u);
-  EXPECT_EQ(ExplainItemOffBoundary(items[1]), 2u);
+  EXPECT_EQ(ExplainItemOffBoundary(items[1]), 6u);
   std::string text = ExplainText("grid", e.run.tree, false, true);
-  EXPECT_NE(text.find("read 2 byte(s) past the 8-byte boundary where the platform places it"), std::string::npos)
-      << text;
+  EXPECT_NE(text.find("read 6 byte(s) short of byte 104, where the platform places it"), std::string::npos) << text;
+}
+
+TEST(ExplainDecode, TheDriftOfSeveralFormatSizesOffTheGridAddsUp) {
+  // Packed 84, 84, 88: the walk reads them at 8, 92 and 176; the platform
+  // places them at 8, 96 and 184. The third starts on a boundary of 8, but
+  // not on its own.
+  Explained e = Explain(SimList({Audio(kPcm, 0, 2, 16, 16, 44100, 44100, 84),
+                                 Audio(kPcm, 0, 2, 16, 16, 48000, 48000, 84), Audio(kPcm, 0, 2, 16, 16, 96000, 96000)}));
+  std::vector<ExplainItem> items = ExplainPinItems(e.Pin());
+  ASSERT_EQ(items.size(), 3u);
+  std::vector<uint64_t> offsets, placed, off;
+  for (const ExplainItem& item : items) {
+    offsets.push_back(item.offset);
+    placed.push_back(item.placed);
+    off.push_back(ExplainItemOffBoundary(item));
+  }
+  EXPECT_EQ(offsets, (std::vector<uint64_t>{8, 92, 176}));
+  EXPECT_EQ(placed, (std::vector<uint64_t>{8, 96, 184}));
+  EXPECT_EQ(off, (std::vector<uint64_t>{0, 4, 8}));
+  std::string text = ExplainText("drift", e.run.tree, false, true);
+  EXPECT_NE(text.find("read 8 byte(s) short of byte 184, where the platform places it"), std::string::npos) << text;
+}
+
+TEST(ExplainDecode, AnAttributeLongerThanItsListNamesNoMode) {
+  // The list's Size (32) holds the attribute's 24-byte head only; the
+  // attribute says 40 bytes, and the 16 after its head are the next
+  // range's. No mode is read from them, and the offers are not grouped by
+  // one.
+  SimBytes list;
+  for (uint32_t v : {32u, 1u, 40u, 0u}) Put32(&list, v);
+  PutGuid(&list, kModeAttribute);
+  Explained e = Explain(SimList({Audio(kPcm, 2, 2, 16, 16, 48000, 48000), list,
+                                 Audio(kPcm, 0, 2, 24, 24, 96000, 96000)}));
+  std::vector<std::string> lines = ItemLines(e.Pin());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "attribute list of the range before: Size 32, Count 1: KSATTRIBUTEID_AUDIOSIGNALPROCESSING_MODE "
+                      "(Size 40, Flags 0x00000000); the rest past the list or the answer => not-audio");
+  EXPECT_EQ(ExplainPinOffers(e.Pin()), (std::vector<std::string>{"2 channels, 16 bits, 48000 Hz",
+                                                                 "2 channels, 24 bits, 96000 Hz"}));
+  // A list whose Size holds the whole attribute names its mode.
+  Explained whole = Explain(SimList({Audio(kPcm, 2, 2, 16, 16, 48000, 48000), ModeList(kModeRaw)}));
+  EXPECT_EQ(ExplainPinOffers(whole.Pin()), std::vector<std::string>{"mode RAW: 2 channels, 16 bits, 48000 Hz"});
+}
+
+TEST(ExplainDecode, MusicRangesAreOfferedByTheirSubtype) {
+  Explained e = Explain(SimList({Music(kDirectMusic), Music(), Music(kPcm)}));
+  EXPECT_EQ(ExplainPinOffers(e.Pin()), std::vector<std::string>{"no PCM; DirectMusic, MIDI, KSDATAFORMAT_SUBTYPE_PCM"});
+  // The DirectMusic pins of a machine in the tree.
+  std::string text = ExplainText("cmi", ExplainMachine(LoadMachine("tests/machines/cmi8738.json")).tree, false);
+  EXPECT_NE(text.find("offers         no PCM; DirectMusic\n"), std::string::npos) << text;
+}
+
+TEST(ExplainDecode, TheFullTextShowsWhatAnotherKindReadsAsAudioFieldsAsInformation) {
+  // A MIDI range of 96 bytes: at the audio fields' places lie its
+  // Technology GUID and Channels.
+  Explained e = Explain(SimList({Music(), ModeList(kModeRaw)}));
+  std::string full = ExplainText("midi", e.run.tree, false, true);
+  const std::string line = "\n          its bytes read as a KSDATARANGE_AUDIO: 2261331552 channels, bits "
+                           "298803944-3676886693,\n            49412-16 Hz (information only)\n          passed "
+                           "over: not audio\n";
+  size_t first = full.find(line);
+  ASSERT_NE(first, std::string::npos) << full;
+  // Only the MIDI range, once in each pass: the 48 bytes after it hold no
+  // audio fields.
+  size_t second = full.find("its bytes read as", first + line.size());
+  EXPECT_EQ(full.find(line, first + line.size()), second - 11) << full;
+  EXPECT_EQ(full.find("its bytes read as", second + 1), std::string::npos) << full;
+  EXPECT_EQ(ExplainText("midi", e.run.tree, false).find("its bytes read as"), std::string::npos);
 }
 
 TEST(ExplainDecode, AnItemTooShortForARangeIsSaidSo) {

@@ -84,6 +84,28 @@ TEST(ExplainMachines, AReportThatLostItsFirstPiecesIsListedUnderTheWritersHeader
   EXPECT_EQ(listing, ExplainListing(explained.tree));
 }
 
+TEST(ExplainMachines, TheSummaryCheckCatchesAPinLeftOutOfTheSummary) {
+  // A pin listed without a range (Count 0): the summary must name it,
+  // whether or not the walk left it a best range.
+  SimPin pin = SimDefaultPin();
+  pin.dataRanges = SimList({});
+  SimMachine machine;
+  machine.devices = {TestDevice({pin})};
+  ExplainRun explained = ExplainMachine(machine);
+  std::vector<std::string> report;
+  std::string error;
+  ASSERT_TRUE(ReportListing(explained.run.report, &report, &error)) << error;
+  std::vector<ExplainLeftOut> items = ExplainLeftOuts(explained.tree);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(SummaryListing(explained.tree, items), report);
+  ExplainTree tree = explained.tree;
+  for (bool best : {true, false}) {
+    if (!best) tree.devices.at(0).interfaces.at(0).pins.at(0).best.reset();
+    EXPECT_NE(SummaryListing(tree, {}), report) << (best ? "with" : "without") << " a best range";
+    EXPECT_EQ(SummaryListing(tree, ExplainLeftOuts(tree)), report) << (best ? "with" : "without") << " a best range";
+  }
+}
+
 TEST(ExplainMachines, TheExplainedRunWritesTheSameReportAsAPlainRun) {
   for (const char* file : kMachineFiles) {
     SimMachine machine = LoadMachine(file);

@@ -42,15 +42,15 @@ std::string BitWords(uint32_t minBits, uint32_t maxBits) {
          " bits";
 }
 
-// A format other than PCM in words: its subtype's, MIDI for music, any
-// subtype of a wildcard, or the GUID that says most: the subtype of audio,
-// the major type of anything else.
+// A format other than PCM in words: its subtype's (MIDI, DirectMusic,
+// ...), any subtype of a wildcard, or the GUID that says most: the subtype
+// of audio and of music, the major type of anything else.
 std::string FormatWords(const ExplainItem& item) {
   if (const char* words = item.sub ? GuidNameWords(*item.sub) : nullptr) return words;
-  if (item.kind == ExplainItemKind::kMusic) return "MIDI";
   if (!item.major || !item.sub) return "?";
   if (GuidEqual(*item.sub, KSDATAFORMAT_SUBTYPE_WILDCARD)) return "any " + ExplainGuidText(*item.major) + " subtype";
-  return ExplainGuidText(GuidEqual(*item.major, KSDATAFORMAT_TYPE_AUDIO) ? *item.sub : *item.major);
+  bool subtypeSays = GuidEqual(*item.major, KSDATAFORMAT_TYPE_AUDIO) || GuidEqual(*item.major, kGuidTypeMusic);
+  return ExplainGuidText(subtypeSays ? *item.sub : *item.major);
 }
 
 bool IsPcm(const ExplainItem& item) {
@@ -64,8 +64,15 @@ std::vector<ExplainItem> ExplainPinItems(const ExplainPin& pin) {
   const SimBytes* answer = pin.RangeAnswer();
   static const SimBytes kNone;
   for (size_t i = 0; i < pin.ranges.size(); ++i) {
-    bool afterFlagged = i > 0 && pin.ranges[i - 1].pass == pin.ranges[i].pass && ExplainItemFlagged(items[i - 1]);
+    bool samePass = i > 0 && pin.ranges[i - 1].pass == pin.ranges[i].pass;
+    bool afterFlagged = samePass && ExplainItemFlagged(items[i - 1]);
     items.push_back(ExplainDecodeItem(answer != nullptr ? *answer : kNone, pin.ranges[i].offset, afterFlagged));
+    // Each pass starts at the list's first item; the platform places each
+    // later one after the one before, its size rounded up to 8.
+    if (samePass) {
+      uint64_t size = ExplainItemStep(items[i - 1]).value_or(0);
+      items[i].placed = items[i - 1].placed + ((size + 7) & ~uint64_t{7});
+    }
   }
   return items;
 }
@@ -114,6 +121,8 @@ std::vector<std::string> ExplainPinOffers(const ExplainPin& pin) {
   return lines;
 }
 
-uint64_t ExplainItemOffBoundary(const ExplainItem& item) { return item.offset % 8; }
+uint64_t ExplainItemOffBoundary(const ExplainItem& item) {
+  return item.placed > item.offset ? item.placed - item.offset : 0;
+}
 
 }  // namespace ksr

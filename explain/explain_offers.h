@@ -21,9 +21,9 @@ std::vector<ExplainItem> ExplainPinItems(const ExplainPin& pin);
 // MIDI"). Empty when the list offers nothing that can be read.
 std::vector<std::string> ExplainPinOffers(const ExplainPin& pin);
 
-// Bytes by which an item was read past the 8-byte boundary where the
-// platform places items (0 when on it): the walk steps by FormatSize, and
-// a FormatSize that is not a multiple of 8 moves the items after it.
+// Bytes by which the walk read an item short of where the platform places
+// it (0 when there): the walk steps by FormatSize, and each FormatSize
+// before it that is not a multiple of 8 moves it further off.
 uint64_t ExplainItemOffBoundary(const ExplainItem& item);
 
 }  // namespace ksr

@@ -1,10 +1,12 @@
 #include "explain/explain_run.h"
 
 #include <cstdio>
+#include <set>
 
 #include "explain/explain_notes.h"
 #include "explain/explain_summary.h"
 #include "explain/explain_view.h"
+#include "explain/explain_words.h"
 #include "platform/sim/sim_text_utf8.h"
 
 namespace ksr {
@@ -25,6 +27,7 @@ void MarkCut(const SimInterface& machine, std::vector<ExplainRequest>* requests)
       answer = request.pin < machine.pins.size() ? &(machine.pins[request.pin].*field) : nullptr;
     }
     request.cut = answer != nullptr && answer->kind == SimAnswer::kBytes && answer->unread.has_value();
+    request.recorded = request.cut ? *answer->unread : 0;
   }
 }
 
@@ -43,13 +46,46 @@ void MarkCutAnswers(const SimMachine& machine, ExplainTree* tree) {
   }
 }
 
-// Each answer that decided a verdict but was cut from the capture, on
-// stderr, after the runner's note of why the capture was cut.
-void ListCutAnswers(const char* program, const ExplainTree& tree) {
-  for (const ExplainLeftOut& item : ExplainLeftOuts(tree)) {
-    if (item.cut == nullptr) continue;
-    std::fprintf(stderr, "%s: cut answer: %s\n", program, ExplainLeftOutLine(tree, item).c_str());
+// One cut answer for the note on stderr: where, which property, the
+// length the capture recorded, and the verdict it decided, if any.
+std::string CutAnswerLine(const std::string& place, const ExplainRequest& request,
+                          const std::vector<ExplainLeftOut>& leftOuts) {
+  std::string line = place + ": " + ExplainPropertyName(request.property) + ", " + std::to_string(request.recorded) +
+                     " bytes recorded by length only";
+  for (const ExplainLeftOut& item : leftOuts) {
+    if (item.cut != &request) continue;
+    line += "; it decided: " + std::string(item.listedWithoutRange ? "listed without a range: " : "left out: ") +
+            item.why;
   }
+  return line;
+}
+
+// Each cut answer the run was delivered, once, on stderr, after the
+// runner's note of why the capture was cut.
+void ListCutAnswers(const char* program, const ExplainTree& tree) {
+  std::vector<ExplainLeftOut> leftOuts = ExplainLeftOuts(tree);
+  std::vector<std::string> lines;
+  std::set<std::string> listed;
+  auto list = [&](const std::string& place, const std::vector<ExplainRequest>& requests) {
+    for (const ExplainRequest& request : requests) {
+      // The same answer asked for again is the same answer.
+      if (request.cut && listed.insert(place + ": " + ExplainPropertyName(request.property)).second) {
+        lines.push_back(CutAnswerLine(place, request, leftOuts));
+      }
+    }
+  };
+  for (const ExplainDevice& device : tree.devices) {
+    for (const ExplainInterface& iface : device.interfaces) {
+      std::string place = ExplainDeviceTitle(device) + ", " + ExplainInterfaceTitle(iface);
+      for (const ExplainStep& step : iface.gates) list(place, step.requests);
+      for (const ExplainPin& pin : iface.pins) {
+        std::string pinPlace = place + ", pin " + std::to_string(pin.id);
+        for (const ExplainStep& step : pin.gates) list(pinPlace, step.requests);
+        list(pinPlace, pin.rangeRequests);
+      }
+    }
+  }
+  for (const std::string& line : lines) std::fprintf(stderr, "%s: cut answer: %s\n", program, line.c_str());
 }
 
 }  // namespace

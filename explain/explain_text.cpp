@@ -72,26 +72,30 @@ void StepLines(const Writer& w, size_t indent, const ExplainStep& step) {
 
 // One range as the walk looked at it: the item its bytes hold, whether it
 // was read off the 8-byte boundary, and the run's verdict.
-void ItemLines(const Writer& w, const ExplainRange& range, const ExplainItem& item, size_t answerLength) {
+void ItemLines(const Writer& w, const ExplainRange& range, const ExplainItem& item, const SimBytes& answer) {
   std::string head = "range " + std::to_string(range.index) + " of the " +
                      (range.pass == kPassPcm ? "PCM" : "wildcard") + " pass, at byte " + std::to_string(range.offset) +
                      ": ";
   w.out->Line(8, "", 0, head + ExplainItemWords(item));
+  std::string asAudio = w.full ? ExplainItemAsAudioWords(item, answer) : "";
+  if (!asAudio.empty()) w.out->Line(10, "", 0, asAudio);
   if (uint64_t off = ExplainItemOffBoundary(item)) {
     w.out->Line(10, "", 0,
-                "read " + std::to_string(off) + " byte(s) past the 8-byte boundary where the platform places it: a "
-                "FormatSize before it is not a multiple of 8, and the walk steps by FormatSize",
+                "read " + std::to_string(off) + " byte(s) short of byte " + std::to_string(item.placed) +
+                    ", where the platform places it: a FormatSize before it is not a multiple of 8, and the walk "
+                    "steps by FormatSize",
                 Style::kBad);
   }
-  w.out->Line(10, "", 0, ExplainRangeWords(range, answerLength), range.folded ? Style::kGood : Style::kBad);
+  w.out->Line(10, "", 0, ExplainRangeWords(range, answer.size()), range.folded ? Style::kGood : Style::kBad);
 }
 
 void ItemsLines(const Writer& w, const ExplainPin& pin, bool pcmPassOnly) {
+  static const SimBytes kNone;
   const SimBytes* answer = pin.RangeAnswer();
   std::vector<ExplainItem> items = ExplainPinItems(pin);
   for (size_t i = 0; i < pin.ranges.size(); ++i) {
     if (pcmPassOnly && pin.ranges[i].pass != kPassPcm) break;
-    ItemLines(w, pin.ranges[i], items[i], answer != nullptr ? answer->size() : 0);
+    ItemLines(w, pin.ranges[i], items[i], answer != nullptr ? *answer : kNone);
   }
 }
 
@@ -102,7 +106,8 @@ void OffBoundaryLine(const Writer& w, const ExplainPin& pin) {
     if (uint64_t off = ExplainItemOffBoundary(item)) {
       w.out->Line(6, "", 0,
                   "the ranges from byte " + std::to_string(item.offset) + " on were read off their 8-byte " +
-                      "boundary (the first " + std::to_string(off) + " byte(s) past it): a FormatSize before " +
+                      "boundary (the first " + std::to_string(off) + " byte(s) short of byte " +
+                      std::to_string(item.placed) + ", where the platform places it): a FormatSize before " +
                       "them is not a multiple of 8, and the walk steps by FormatSize",
                   Style::kBad);
       return;

@@ -51,6 +51,7 @@ struct ExplainRequest {
   // (ExplainMachine marks it): its bytes were never recorded, and what the
   // walk read are zeros standing in for them.
   bool cut = false;
+  uint64_t recorded = 0;  // cut: the answer's length, as the capture recorded it
 };
 
 // A note that says why, as the walk made it.

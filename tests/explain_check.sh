@@ -5,7 +5,7 @@
 # with nothing on stdout; ksreport-read tells a machine file from a report
 # by its content and explains the one as ksreport-sim does; --full says
 # more, the default leaves the implementation's words out; a machine saved
-# as UTF-16 is still a machine; a cut answer that decided is named.
+# as UTF-16 is still a machine; each cut answer is listed once.
 #   tests/explain_check.sh SIM READ SOURCE_DIR OUT_DIR  (KSREPORT_EMULATOR for cross builds)
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
@@ -61,7 +61,8 @@ check "ranges as real drivers give them: what each pin offers, in words" \
    grep -q "^      offers         no PCM; MIDI$" "$out/real.lf" &&
    grep -q "^                     also IEC 61937 Dolby Digital, IEC 61937 Dolby Digital Plus$" "$out/real.lf" &&
    grep -q "^      offers         2 channels, 16 bits, 8000, 11025, 16000, 22050, 32000, 44100, 48000 Hz$" "$out/real.lf" &&
-   grep -q "^      the ranges from byte 98 on were read off their 8-byte boundary (the first 2 byte(s) past it)" "$out/real.lf"'
+   grep -q "^      the ranges from byte 98 on were read off their 8-byte boundary (the first 6 byte(s) short of$" "$out/real.lf" &&
+   grep -q "^        byte 104, where the platform places it): a FormatSize before them" "$out/real.lf"'
 
 # The README's example is the real output: each of its blocks stands in it.
 (cd "$src" && run_read --explain examples/typical-machine.json) >"$out/typical.read" 2>/dev/null
@@ -92,13 +93,19 @@ machine = json.load(open(sys.argv[1]))
 machine["capture"] = {"program": "ksreport-capture", "truncated": ["an answer over 1 MiB was kept by its length only"]}
 pin = machine["devices"][0]["interfaces"][1]["pins"][1]
 pin["dataRanges"] = {"unread": 2000000}
+# A cut answer that decides nothing: zeros still make 8 bytes of instances.
+machine["devices"][0]["interfaces"][0]["pins"][0]["globalInstances"] = {"unread": 8}
 json.dump(machine, sys.stdout)
 PY
 run_sim --explain "$out/cut.json" >"$out/cut.out" 2>"$out/cut.err"; rc=$?
-check "sim: a cut capture explains and exits 3, saying why and naming the answer cut" \
+hd='ksreport-sim: cut answer: Device 1 "High Definition Audio Device"'
+check "sim: a cut capture explains and exits 3, saying why and listing each answer cut, once" \
   '[ $rc -eq 3 ] && grep -q "^Explanation of" "$out/cut.out" && grep -q "an answer over 1 MiB" "$out/cut.err" &&
-   grep -q "cut answer: Device 1 .*, interface 2 \"Microphone\", pin 1: listed without a range: data ranges: Count is 0; its answer to KSPROPERTY_PIN_DATARANGES (2000000 bytes) was cut" "$out/cut.err" &&
-   grep -q "^    Pin 1: listed, .*without a range; its answer to" "$out/cut.out"'
+   grep -qx "$hd, interface 2 \"Microphone\", pin 1: KSPROPERTY_PIN_DATARANGES, 2000000 bytes recorded by length only; it decided: listed without a range: data ranges: Count is 0" "$out/cut.err" &&
+   grep -qx "$hd, interface 1 \"Speakers\", pin 0: KSPROPERTY_PIN_GLOBALCINSTANCES, 8 bytes recorded by length only" "$out/cut.err" &&
+   [ "$(grep -c "cut answer:" "$out/cut.err")" -eq 2 ] &&
+   grep -q "^    Pin 1: listed, .*without a range; its answer to" "$out/cut.out"' ||
+  { echo "  stderr:"; cat "$out/cut.err"; }
 run_read --explain "$out/cut.json" >/dev/null 2>&1; rc=$?
 check "read: a cut capture explains with exit 0" '[ $rc -eq 0 ]'
 

@@ -134,12 +134,14 @@ void ExplainCutAnswers(SimMachine* machine, uint32_t mask) {
   }
 }
 
-std::vector<std::string> SummaryListing(const ExplainTree& tree) {
+std::vector<std::string> SummaryListing(const ExplainTree& tree) { return SummaryListing(tree, ExplainLeftOuts(tree)); }
+
+std::vector<std::string> SummaryListing(const ExplainTree& tree, const std::vector<ExplainLeftOut>& items) {
   // Each item the summary names, by its places; a pin's place is after
   // its interface's.
   typedef std::vector<size_t> Place;
   std::vector<Place> leftOut, withoutRange;
-  for (const ExplainLeftOut& item : ExplainLeftOuts(tree)) {
+  for (const ExplainLeftOut& item : items) {
     Place place = {item.device, item.iface.value_or(SIZE_MAX), item.pin.value_or(SIZE_MAX)};
     (item.listedWithoutRange ? withoutRange : leftOut).push_back(place);
   }
@@ -161,7 +163,13 @@ std::vector<std::string> SummaryListing(const ExplainTree& tree) {
         const ExplainPin& pin = iface.pins[p];
         if (named(leftOut, {d, i, p})) continue;
         listing.push_back(PinText(pin.id, pin.dataflow));
-        if (named(withoutRange, {d, i, p}) || !pin.best) continue;
+        if (named(withoutRange, {d, i, p})) continue;
+        // Not named: the summary says its range was written, whatever the
+        // walk left (a pin without a best range too).
+        if (!pin.best) {
+          listing.push_back("range none");
+          continue;
+        }
         const PcmRange& r = *pin.best;
         listing.push_back(RangeText(r.MaxChannels, r.MaxBits, r.MinSampleRate, r.MaxSampleRate));
       }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "explain/explain_run.h"
+#include "explain/explain_summary.h"
 
 namespace ksr {
 
@@ -25,6 +26,9 @@ std::vector<std::string> ExplainListing(const ExplainTree& tree);
 // device, interface, pin and range the walk met, less what the summary
 // says was left out (a pin listed without a range keeps its Pin line).
 std::vector<std::string> SummaryListing(const ExplainTree& tree);
+// The same from the summary's items given (to try a summary with an item
+// left out of it).
+std::vector<std::string> SummaryListing(const ExplainTree& tree, const std::vector<ExplainLeftOut>& items);
 
 // Makes some of the machine's pin answers (those whose bit of mask is
 // set, counted over every pin answer in order) answers a capture kept by
