@@ -77,7 +77,8 @@ void Signal(uintptr_t event) {
 
 bool SimEndCancelledRequest(uintptr_t event) {
   SimWorld& world = World();
-  if (!world.outstanding || !world.outstanding->cancelled || world.outstanding->event != event) {
+  if (!world.outstanding || !world.outstanding->cancelled || world.outstanding->event != event ||
+      world.outstanding->ignoresCancel) {
     return false;
   }
   SimRequest request = *world.outstanding;
@@ -105,6 +106,7 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     SimSetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  SimSettleOutstanding();
   if (world.outstanding) SimFlag("DeviceIoControl: sent while another request is outstanding");
   if (!CheckRequest(ioControlCode, inBuffer, inBufferSize, overlapped)) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
@@ -116,6 +118,16 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  SimRequest request;
+  request.filter = reinterpret_cast<uintptr_t>(device);
+  request.event = event;
+  request.overlapped = overlapped;
+  request.count = bytesReturned;
+  request.output = outBuffer;
+  request.outputLength = outBufferSize;
+  request.inputAt = inBuffer;
+  request.input.assign(block, block + inBufferSize);
+  SimCheckReuse(request);
   if (SimCallFails(op)) return FALSE;
   eventHandle->usedInRequest = true;
   overlapped->Internal = STATUS_PENDING;
@@ -133,13 +145,10 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     return FALSE;
   }
   if (answer.kind == SimAnswer::kPending || (outBufferSize != 0 && dataQuery && dataQuery->pending)) {
-    SimRequest request;
-    request.filter = reinterpret_cast<uintptr_t>(device);
-    request.event = event;
-    request.overlapped = overlapped;
-    request.count = bytesReturned;
-    request.output = outBuffer;
-    request.outputLength = outBufferSize;
+    const std::optional<SimPendingEnd>& ended = answer.kind == SimAnswer::kPending ? answer.ended : dataQuery->ended;
+    request.ignoresCancel = ended && ended->ignoresCancel;
+    request.countAtSend = bytesReturned != nullptr ? *bytesReturned : 0;
+    request.outputBlock = SimHeapBlockOf(outBuffer);
     world.outstanding = request;
     SimSetLastError(ERROR_IO_PENDING);
     return FALSE;
