@@ -35,14 +35,17 @@ cp "$exe" "$work/b/KSREPORT.EXE"
 (cd "$work/b" && "$wine" ./KSREPORT.EXE >/dev/null 2>&1)
 check "KSREPORT.EXE writes KSREPORT.txt" '[ -f "$work/b/KSREPORT.txt" ] && [ "$(cat "$work/b/KSREPORT.txt")" = "$first" ]'
 check "nothing else is written" '[ "$(ls "$work/a" | sort | tr "\n" " ")" = "ksreport.exe ksreport.txt " ] && [ "$(ls "$work/b" | sort | tr "\n" " ")" = "KSREPORT.EXE KSREPORT.txt " ]'
-# A folder named in letters the prefix's code page (1252, as Wine takes it
-# from an English locale) can't spell: the 8-bit program path has "?" in
-# their place, the wide one has them. The report is there, the same bytes
-# as in a plain folder.
+# A folder named in letters the prefix's code page (1252, which Wine takes
+# for the C locale; UTF-8 file names) can't spell: the 8-bit program path
+# has "?" in their place, the wide one has them. The report is there, the
+# same bytes as in a plain folder.
+acp=$(LC_ALL=C.UTF-8 timeout 60 "$wine" reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP 2>/dev/null |
+      tr -d '\r' | awk '$1 == "ACP" {print $3}')
+check "the prefix's code page has no Cyrillic (1252)" '[ "$acp" = 1252 ]'
 cyrillic="$work/Доклад"
 mkdir -p "$cyrillic"
 cp "$exe" "$cyrillic/ksreport.exe"
-(cd "$cyrillic" && LC_ALL=en_US.UTF-8 timeout 60 "$wine" ./ksreport.exe >"$work/out5" 2>"$work/err5"); rc=$?
+(cd "$cyrillic" && LC_ALL=C.UTF-8 timeout 60 "$wine" ./ksreport.exe >"$work/out5" 2>"$work/err5"); rc=$?
 check "folder outside the code page: exit 0, nothing printed" '[ $rc -eq 0 ] && [ ! -s "$work/out5" ] && [ ! -s "$work/err5" ]'
 check "folder outside the code page: the report beside the program, as in a plain folder" \
   '[ -f "$cyrillic/ksreport.txt" ] && cmp -s "$cyrillic/ksreport.txt" "$work/a/ksreport.txt"'
