@@ -2,95 +2,46 @@
 
 #include "explain/explain_note.h"
 #include "kstream/answer_bytes.h"
+#include "kstream/ks_slots.h"
 #include "kstream/kstream.h"
 #include "platform/platform.h"
 
 namespace ksr {
 
-namespace {
-
-// Small answers (the fixed-size properties) pass through the slot rather
-// than the caller's memory, so that a request given up never writes into a
-// caller's stack.
-constexpr DWORD kKsSlotOutputSize = 16;
-
-// Everything the platform may still read or write while a request is
-// outstanding: its input, its OVERLAPPED, its byte count and, for small
-// answers, its output. A slot whose request was given up is never touched
-// again; later requests use the next one.
-struct KsRequestSlot {
-  uint8_t Block[kKsRequestSize];
-  OVERLAPPED Overlapped;
-  DWORD Count;
-  uint8_t Output[kKsSlotOutputSize];
-};
-
-KsRequestSlot gSlots[kKsRequestSlots];
-uint32_t gAbandoned = 0;          // slots given up; gSlots[gAbandoned] is in use
-HANDLE gGivenUpFilter = nullptr;  // the filter being asked, once it held a request
-
-// Ends a request reported pending: it may yet write the output and the
-// OVERLAPPED, and it would deliver its count there. True when it ended
-// within kKsCancelWaitMs.
-bool KsCancelAndWait(HANDLE handle, HANDLE event, KsRequestSlot& slot) {
-  KSR_NOTE(Note::kPending);
-  CancelIoEx(handle, &slot.Overlapped);
-  // A driver without a cancel routine never ends a request it holds, and a
-  // failed wait tells nothing about the request: either way it is given up.
-  return WaitForSingleObject(event, kKsCancelWaitMs) == WAIT_OBJECT_0;
-}
-
-}  // namespace
-
-uint32_t KsRequestsAbandoned() { return gAbandoned; }
-
-void KsRequestFilterBegin() { gGivenUpFilter = nullptr; }
-
-void KsRequestReset() {
-  gAbandoned = 0;
-  gGivenUpFilter = nullptr;
-}
-
 uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
                      void* output, DWORD outputLength) {
-  // A filter that held one request is asked nothing more, and a run that
-  // gave up every slot asks nothing at all: each give-up costs a full wait.
-  if (gAbandoned >= kKsRequestSlots || (gGivenUpFilter != nullptr && handle == gGivenUpFilter)) {
-    return 0;
-  }
-  KsRequestSlot& slot = gSlots[gAbandoned];
+  KsRequestSlot* slot = KsSlotFor(handle);
+  if (slot == nullptr) return 0;
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Without an event there is no way to learn when the request ends, so it
   // is not sent.
   if (KSR_WHY(Note::kNoEvent, 0, event == nullptr)) return 0;
-  slot.Count = 0;
-  std::memset(&slot.Overlapped, 0, sizeof slot.Overlapped);
+  slot->Count = 0;
+  std::memset(&slot->Overlapped, 0, sizeof slot->Overlapped);
   // The low bit keeps the completion off any I/O completion port; handles
   // are numbers to the platform, which ignores their low bits otherwise.
   // NOLINTNEXTLINE(performance-no-int-to-ptr): the platform's own tagging
-  slot.Overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
+  slot->Overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
   bool staged = output != nullptr && outputLength <= kKsSlotOutputSize;
-  if (staged) std::memcpy(slot.Output, output, outputLength);
-  void* target = staged ? slot.Output : output;
+  if (staged) std::memcpy(slot->Output, output, outputLength);
+  void* target = staged ? slot->Output : output;
   uint32_t count = 0;
-  if (DeviceIoControl(handle, controlCode, input, inputLength, target, outputLength, &slot.Count,
-                      &slot.Overlapped)) {
+  if (DeviceIoControl(handle, controlCode, input, inputLength, target, outputLength, &slot->Count,
+                      &slot->Overlapped)) {
     WaitForSingleObject(event, INFINITE);
-    count = slot.Count;
+    count = slot->Count;
   } else if (GetLastError() != ERROR_IO_PENDING) {
     // Any other failure has ended already. A refusal for size
     // (ERROR_MORE_DATA) is a warning completion: it signals the event, and
     // its count is in the slot. An error does not signal it, so it is never
     // waited on.
-    count = slot.Count;
-  } else if (!KsCancelAndWait(handle, event, slot)) {
+    count = slot->Count;
+  } else if (!KsSlotCancel(handle, event, slot)) {
     // Given up: the slot, the event and the output stay as they are until
     // the process ends; the property counts as absent.
-    ++gAbandoned;
-    gGivenUpFilter = handle;
     return 0;
   }
-  if (staged) std::memcpy(output, slot.Output, outputLength);
+  if (staged) std::memcpy(output, slot->Output, outputLength);
   KSR_NOTE(Note::kRequestCount, count);
   CloseHandle(event);
   return count;
@@ -98,10 +49,9 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
 
 uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,
                           uint32_t outputLength) {
-  // Once every slot is given up no request is sent; the last block is not
-  // written either.
-  if (gAbandoned >= kKsRequestSlots) return 0;
-  uint8_t* block = gSlots[gAbandoned].Block;
+  KsRequestSlot* slot = KsSlotFor(handle);
+  if (slot == nullptr) return 0;
+  uint8_t* block = slot->Block;
   GuidToBytes(KSPROPSETID_Pin, block);
   WireStoreU32(block + 16, propertyId);
   WireStoreU32(block + 20, KSPROPERTY_TYPE_GET);
@@ -116,10 +66,10 @@ bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAns
   // Zero-filled: a driver may report more bytes than it wrote.
   auto* buffer = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
   if (KSR_WHY(Note::kNoBuffer, size, buffer == nullptr)) return false;
-  uint32_t abandoned = gAbandoned;
+  uint32_t abandoned = KsRequestsAbandoned();
   uint32_t delivered = KsPinPropertyGet(handle, pinId, propertyId, buffer, size);
   // A request given up may still write into its buffer: it is never freed.
-  if (gAbandoned != abandoned) return false;
+  if (KsRequestsAbandoned() != abandoned) return false;
   // The count may name more than the buffer holds (the answer grew after the
   // size query, or the driver over-reports): only the buffer is read.
   uint32_t limit = delivered < size ? delivered : size;

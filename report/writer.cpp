@@ -1,6 +1,7 @@
 #include "report/writer.h"
 
 #include "platform/platform.h"
+#include "report/name_rule.h"
 
 namespace ksr {
 
@@ -18,39 +19,10 @@ WriterState& Writer() {
   return state;
 }
 
-template <typename Char>
-bool IsPathSeparator(Char c) { return c == '\\' || c == '/' || c == ':'; }
-
-// The naming rule over 8-bit and wide paths alike.
-template <typename Char>
-bool NameBeside(Char* name, uint32_t size, DWORD length, const char* extension) {
-  // A count of the whole buffer means the path was cut (older systems do not
-  // even terminate it); a name built from it would be a different file.
-  if (length == 0 || length >= kModulePathSize) return false;
-  DWORD end = 0;
-  while (end < length && name[end] != '\0') ++end;
-  // The three replaced characters must belong to the file name, or the
-  // file would land in another folder.
-  if (end < 3) return false;
-  for (DWORD i = end - 3; i < end; ++i) {
-    if (IsPathSeparator(name[i])) return false;
-  }
-  uint32_t extensionLength = 0;
-  while (extension[extensionLength] != '\0') ++extensionLength;
-  if (static_cast<uint64_t>(end) - 3 + extensionLength >= size) return false;
-  for (uint32_t i = 0; i < extensionLength; ++i) name[end - 3 + i] = static_cast<Char>(extension[i]);
-  name[end - 3 + extensionLength] = '\0';
-  return true;
-}
-
 }  // namespace
 
-bool ReportNameBeside(char* name, uint32_t size, DWORD length, const char* extension) {
-  return NameBeside(name, size, length, extension);
-}
-
 bool ReportNameBeside(WCHAR* name, uint32_t size, DWORD length, const char* extension) {
-  return NameBeside(name, size, length, extension);
+  return ReportNameRule(name, size, length, extension);
 }
 
 bool ReportFileName(WCHAR name[kModulePathSize]) {

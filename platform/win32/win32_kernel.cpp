@@ -23,10 +23,6 @@ static ::OVERLAPPED* Native(ksr::OVERLAPPED* overlapped) {
 
 KSR_PLATFORM_LAYER_BEGIN
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  return ::GetModuleFileNameA(static_cast<::HMODULE>(module), fileName, size);
-}
-
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
