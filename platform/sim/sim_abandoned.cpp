@@ -1,5 +1,5 @@
-// Requests the program gives up: a request that was cancelled and waited
-// for without ending may still read its input and write its OVERLAPPED,
+// Requests the program gives up: a request that was cancelled (whether or
+// not CancelIoEx succeeded) and waited for without ending may still read its input and write its OVERLAPPED,
 // byte count and output, and signal its event. The program may go on
 // without it, but only if it leaves all of them as they were until the
 // process ends and sends later requests with others.
@@ -45,14 +45,14 @@ void CheckIntact(const SimRequest& request) {
 
 void SimNoteWait(uintptr_t event) {
   SimWorld& world = World();
-  if (world.outstanding && world.outstanding->cancelled && world.outstanding->event == event) {
+  if (world.outstanding && world.outstanding->cancelAsked && world.outstanding->event == event) {
     world.outstanding->waited = true;
   }
 }
 
 void SimSettleOutstanding() {
   SimWorld& world = World();
-  if (!world.outstanding || !world.outstanding->cancelled || !world.outstanding->waited) return;
+  if (!world.outstanding || !world.outstanding->waited) return;
   world.abandoned.push_back(*world.outstanding);
   world.outstanding.reset();
 }

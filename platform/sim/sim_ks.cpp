@@ -195,9 +195,13 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
 static BOOL PlayCancel(HANDLE file, LPOVERLAPPED overlapped) {
   SimWorld& world = World();
   SimLog("CancelIoEx", reinterpret_cast<uintptr_t>(file));
-  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr || SimCallFails("CancelIoEx")) {
-    return FALSE;
+  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr) return FALSE;
+  // Asked, even if the call fails: a request whose cancel failed and whose
+  // wait then timed out may be given up as well.
+  if (world.outstanding && world.outstanding->filter == reinterpret_cast<uintptr_t>(file)) {
+    world.outstanding->cancelAsked = true;
   }
+  if (SimCallFails("CancelIoEx")) return FALSE;
   if (!world.outstanding || world.outstanding->cancelled ||
       world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
       (overlapped != nullptr && world.outstanding->overlapped != overlapped)) {

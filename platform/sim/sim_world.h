@@ -35,6 +35,7 @@ struct SimRequest {
   DWORD outputLength = 0;
   bool cancelled = false;  // cancel asked; it ends when its event is waited on
   bool ignoresCancel = false;  // it never ends, cancelled or not
+  bool cancelAsked = false;  // CancelIoEx was called for it, whatever it answered
   bool waited = false;     // a wait on its event came after the cancel
   const void* inputAt = nullptr;  // the input, which the driver may still read
   SimBytes input;          // its bytes as sent
