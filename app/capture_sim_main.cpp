@@ -2,7 +2,11 @@
 // simulated machine. Plays MACHINE.json through the report run with the
 // recorder in between, leaving OUTDIR/ksreport-capture.txt and
 // OUTDIR/ksreport-capture.json. Exit status as ksreport-sim's: 0 clean,
-// 1 misuse (listed on stderr), 2 unreadable machine.
+// 1 misuse (listed on stderr), 2 unreadable machine, 4 OUTDIR could not
+// take the report or the capture (not a folder, not writable, a folder in
+// the file's place; the file and the reason on stderr). A capture that the
+// machine itself keeps from being written (its failing calls) is a clean
+// run.
 #include <cstdio>
 
 #include "app/sim_command_line.h"
@@ -24,5 +28,7 @@ int main(int argc, char** argv) {
   if (!ksr::SimCommandLine(argc, argv, "ksreport-capture-sim", &machine)) return 2;
   ksr::SimRunResult run = ksr::SimRunReport(machine, argv[2], true, "ksreport-capture.exe", CaptureSimWrite);
   for (const std::string& line : run.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
-  return run.misuse.empty() ? 0 : 1;
+  bool written = ksr::SimRunOutputWritten("ksreport-capture-sim", run);
+  if (!run.misuse.empty()) return 1;
+  return written ? 0 : ksr::kSimRunOutputLost;
 }

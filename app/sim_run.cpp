@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/run.h"
+#include "kstream/kstream.h"
 #include "report/writer.h"
 #include "store/arena.h"
 
@@ -11,6 +12,7 @@ namespace ksr {
 SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, bool writeFiles,
                           const std::string& programName, void (*afterRun)()) {
   ReportWriterReset();
+  KsRequestReset();
   SimStart(machine, outDir, writeFiles, programName);
   // Anything the platform writes into the store must stay inside it.
   SimGuardRegion(ArenaStoreStart(), ArenaStoreEnd());
@@ -23,7 +25,14 @@ SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, 
   result.reportWritten = report.has_value();
   if (report) result.report = *report;
   result.misuse = SimMisuse();
+  result.outputError = SimOutputError();
   return result;
+}
+
+bool SimRunOutputWritten(const char* program, const SimRunResult& result) {
+  if (result.outputError.empty()) return true;
+  std::fprintf(stderr, "%s: the output folder could not take a file: %s\n", program, result.outputError.c_str());
+  return false;
 }
 
 int SimRunExitStatus(const char* program, const std::string& name, const SimMachine& machine,

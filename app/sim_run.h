@@ -12,6 +12,7 @@ struct SimRunResult {
   std::string report;                // bytes of the report beside the program, empty if none
   bool reportWritten = false;        // that file was created
   std::vector<std::string> misuse;   // what the simulated platform saw
+  std::string outputError;           // a file OUTDIR could not take (SimOutputError)
 };
 
 // Plays machine as the platform, runs the report once and ends the run.
@@ -27,5 +28,12 @@ SimRunResult SimRunReport(const SimMachine& machine, const std::string& outDir, 
 // captured machine's, and why), else 0. name stands for the machine file.
 int SimRunExitStatus(const char* program, const std::string& name, const SimMachine& machine,
                      const std::vector<std::string>& misuse, const char* what);
+
+// The runners' exit status when OUTDIR could not take what they write.
+constexpr int kSimRunOutputLost = 4;
+
+// True when the run's files all reached OUTDIR; otherwise says which could
+// not be written, and why, on stderr.
+bool SimRunOutputWritten(const char* program, const SimRunResult& result);
 
 }  // namespace ksr

@@ -2,7 +2,9 @@
 // run. Exit status: 0 clean, 1 misuse (listed on stderr), 2 unreadable
 // machine (named on stderr; nothing run, no report), 3 the machine is a
 // capture that was cut: the run is clean, but its report need not be the
-// captured machine's (the reasons on stderr).
+// captured machine's (the reasons on stderr), 4 the report could not be
+// written to OUTDIR (not a folder, or not writable; the file and the reason
+// on stderr). Misuse comes before 4, and 4 before 3.
 //
 // ksreport-sim --explain [--full] [--json] MACHINE.json: plays it the same
 // way, in memory, and prints why each device, interface, pin and data range
@@ -50,5 +52,7 @@ int main(int argc, char** argv) {
   ksr::SimMachine machine;
   if (!ksr::SimCommandLine(argc, argv, "ksreport-sim", &machine)) return 2;
   ksr::SimRunResult result = ksr::SimRunReport(machine, argv[2], true);
-  return ksr::SimRunExitStatus("ksreport-sim", argv[1], machine, result.misuse, "report");
+  bool written = ksr::SimRunOutputWritten("ksreport-sim", result);
+  int status = ksr::SimRunExitStatus("ksreport-sim", argv[1], machine, result.misuse, "report");
+  return status != 1 && !written ? ksr::kSimRunOutputLost : status;
 }

@@ -174,6 +174,8 @@ void PutEnd(CaptureSink* sink, const CaptureAnswer& a) {
     Put(sink, ", \"count\": ");
     PutNumber(sink, a.EndCount);
     Put(sink, "}}");
+  } else if (a.Outcome == kCapturePending && a.GivenUp) {
+    Put(sink, "{\"pending\": {\"ignoresCancel\": true}}");
   } else if (a.Outcome == kCapturePending) {
     Put(sink, "\"pending\"");
   } else if (a.Outcome == kCaptureFailed && a.Error != ERROR_NOT_FOUND) {

@@ -24,11 +24,25 @@ T Keep(T result) {
 }  // namespace
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  DWORD length = Keep(below::GetModuleFileNameA(module, fileName, size));
+  return Keep(below::GetModuleFileNameA(module, fileName, size));
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  DWORD length = Keep(below::GetModuleFileNameW(module, fileName, size));
   // A path that filled the buffer was cut: no report is written from it,
   // as none is after a failure.
   CaptureRecordCounted(kCountModuleFileName, length == 0 || length >= size, gLastError);
   return length;
+}
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile) {
+  HANDLE handle = Keep(below::CreateFileW(fileName, desiredAccess, shareMode, securityAttributes,
+                                          creationDisposition, flagsAndAttributes, templateFile));
+  // Only the report file is made with the wide call.
+  CaptureRecordOpen(nullptr, false, handle, gLastError);
+  return handle;
 }
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
@@ -66,6 +80,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   DWORD result = Keep(below::WaitForSingleObject(handle, milliseconds));
   CaptureRecordCounted(kCountWait, result == WAIT_FAILED, gLastError);
   if (result == WAIT_OBJECT_0) CaptureRecordWait(handle);
+  if (result == WAIT_TIMEOUT) CaptureRecordWaitTimedOut(handle);
   return result;
 }
 

@@ -17,7 +17,7 @@ enum CaptureOutcome : uint8_t {
   kCaptureNotAsked = 0,
   kCaptureDelivered,  // succeeded; Count and Bytes hold what came
   kCaptureRefused,    // refused for size; Count holds the size it needs
-  kCapturePending,    // reported pending; Ended, EndStatus, EndCount say how it ended
+  kCapturePending,    // reported pending; Ended, EndStatus, EndCount say how it ended, GivenUp that it did not
   kCaptureFailed,     // failed otherwise; Error holds why
 };
 
@@ -27,6 +27,7 @@ struct CaptureAnswer {
   CaptureOutcome Outcome;
   bool Cut;                // delivered bytes over the bound: only Count was kept
   bool Ended;              // pending: its end was seen
+  bool GivenUp;            // pending: its wait after the cancel timed out
   uint32_t OutputLength;   // requests: the output length asked with
   uint32_t Count;          // delivered: the count; refused: the size needed
   uint32_t Error;          // failed (or a friendly name's status)
@@ -156,6 +157,9 @@ void CaptureRecordRequest(HANDLE filter, const void* input, DWORD inputLength,
                           const void* output, DWORD outputLength, bool ok, DWORD error,
                           DWORD count, OVERLAPPED* overlapped);
 void CaptureRecordWait(HANDLE event);
+// A wait on event timed out: when it is the pending request's, the request
+// ignored its cancel and was given up.
+void CaptureRecordWaitTimedOut(HANDLE event);
 // A counted call: its failure is kept as a CaptureFailure.
 void CaptureRecordCounted(CaptureCounted op, bool failed, DWORD error);
 void CaptureRecordHeapBlock(size_t bytes, bool granted);

@@ -298,21 +298,36 @@ void CaptureRecordRequest(HANDLE filter, const void* input, DWORD inputLength,
   }
 }
 
-void CaptureRecordWait(HANDLE event) {
-  if (gCapture.Pending == nullptr || reinterpret_cast<uintptr_t>(event) != gCapture.PendingEvent) {
-    return;
-  }
-  // The OVERLAPPED holds the request's final state once its event is seen.
-  gCapture.Pending->Ended = true;
-  gCapture.Pending->EndStatus = static_cast<uint32_t>(gCapture.PendingOverlapped->Internal);
-  gCapture.Pending->EndCount = static_cast<uint32_t>(gCapture.PendingOverlapped->InternalHigh);
+// The pending request's answer and OVERLAPPED when event is its completion
+// event, which is then no longer pending; null otherwise.
+static CaptureAnswer* EndPending(HANDLE event, const OVERLAPPED** overlapped) {
+  CaptureAnswer* answer = gCapture.Pending;
+  if (answer == nullptr || reinterpret_cast<uintptr_t>(event) != gCapture.PendingEvent) return nullptr;
+  *overlapped = gCapture.PendingOverlapped;
   gCapture.Pending = nullptr;
   gCapture.PendingOverlapped = nullptr;
   gCapture.PendingEvent = 0;
+  return answer;
+}
+
+void CaptureRecordWait(HANDLE event) {
+  const OVERLAPPED* overlapped = nullptr;
+  CaptureAnswer* answer = EndPending(event, &overlapped);
+  if (answer == nullptr) return;
+  // The OVERLAPPED holds the request's final state once its event is seen.
+  answer->Ended = true;
+  answer->EndStatus = static_cast<uint32_t>(overlapped->Internal);
+  answer->EndCount = static_cast<uint32_t>(overlapped->InternalHigh);
+}
+
+void CaptureRecordWaitTimedOut(HANDLE event) {
+  const OVERLAPPED* overlapped = nullptr;
+  CaptureAnswer* answer = EndPending(event, &overlapped);
+  if (answer != nullptr) answer->GivenUp = true;
 }
 
 void CaptureRecordCounted(CaptureCounted op, bool failed, DWORD error) {
-  static const char* const kNames[kCountedOps] = {"GetModuleFileNameA", "WriteFile", "CreateEventA",
+  static const char* const kNames[kCountedOps] = {"GetModuleFileNameW", "WriteFile", "CreateEventA",
                                                   "SetEvent", "WaitForSingleObject", "HeapAlloc"};
   uint32_t nth = ++gCapture.Counts[op];
   if (!failed) return;

@@ -2,46 +2,46 @@
 
 #include "explain/explain_note.h"
 #include "kstream/answer_bytes.h"
+#include "kstream/ks_slots.h"
 #include "kstream/kstream.h"
 #include "platform/platform.h"
 
 namespace ksr {
 
-namespace {
-
-// One request block for the run: requests never overlap.
-uint8_t gRequestBlock[kKsRequestSize];
-
-}  // namespace
-
 uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
                      void* output, DWORD outputLength) {
+  KsRequestSlot* slot = KsSlotFor(handle);
+  if (slot == nullptr) return 0;
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Without an event there is no way to learn when the request ends, so it
   // is not sent.
   if (KSR_WHY(Note::kNoEvent, 0, event == nullptr)) return 0;
-  DWORD count = 0;
-  OVERLAPPED overlapped;
-  std::memset(&overlapped, 0, sizeof overlapped);
+  slot->Count = 0;
+  std::memset(&slot->Overlapped, 0, sizeof slot->Overlapped);
   // The low bit keeps the completion off any I/O completion port; handles
   // are numbers to the platform, which ignores their low bits otherwise.
   // NOLINTNEXTLINE(performance-no-int-to-ptr): the platform's own tagging
-  overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
-  if (DeviceIoControl(handle, controlCode, input, inputLength, output, outputLength, &count,
-                      &overlapped)) {
+  slot->Overlapped.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(event) | 1);
+  bool staged = output != nullptr && outputLength <= kKsSlotOutputSize;
+  if (staged) std::memcpy(slot->Output, output, outputLength);
+  void* target = staged ? slot->Output : output;
+  uint32_t count = 0;
+  if (DeviceIoControl(handle, controlCode, input, inputLength, target, outputLength, &slot->Count,
+                      &slot->Overlapped)) {
     WaitForSingleObject(event, INFINITE);
-  } else if (GetLastError() == ERROR_IO_PENDING) {
-    // The request is still running: it may yet write the output and the
-    // OVERLAPPED, and it would deliver its count there, not in `count`. End
-    // it before they go out of reach; its answer is not used.
-    KSR_NOTE(Note::kPending);
-    CancelIoEx(handle, &overlapped);
-    WaitForSingleObject(event, INFINITE);
-    count = 0;
+    count = slot->Count;
+  } else if (GetLastError() != ERROR_IO_PENDING) {
+    // Any other failure has ended already. A refusal for size
+    // (ERROR_MORE_DATA) is a warning completion: it signals the event, and
+    // its count is in the slot. An error does not signal it, so it is never
+    // waited on.
+    count = slot->Count;
+  } else if (!KsSlotCancel(handle, event, slot)) {
+    // Given up: the slot, the event and the output stay as they are until
+    // the process ends; the property counts as absent.
+    return 0;
   }
-  // Any other failure has ended already. A refusal for size
-  // (ERROR_MORE_DATA) is a warning completion: it signals the event, and its
-  // count is in `count`. An error does not signal it, so it is never waited on.
+  if (staged) std::memcpy(output, slot->Output, outputLength);
   KSR_NOTE(Note::kRequestCount, count);
   CloseHandle(event);
   return count;
@@ -49,13 +49,15 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
 
 uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,
                           uint32_t outputLength) {
-  GuidToBytes(KSPROPSETID_Pin, gRequestBlock);
-  WireStoreU32(gRequestBlock + 16, propertyId);
-  WireStoreU32(gRequestBlock + 20, KSPROPERTY_TYPE_GET);
-  WireStoreU32(gRequestBlock + 24, pinId);
-  WireStoreU32(gRequestBlock + 28, 0);
-  return KsSyncIoctl(handle, IOCTL_KS_PROPERTY, gRequestBlock, kKsRequestSize, output,
-                     outputLength);
+  KsRequestSlot* slot = KsSlotFor(handle);
+  if (slot == nullptr) return 0;
+  uint8_t* block = slot->Block;
+  GuidToBytes(KSPROPSETID_Pin, block);
+  WireStoreU32(block + 16, propertyId);
+  WireStoreU32(block + 20, KSPROPERTY_TYPE_GET);
+  WireStoreU32(block + 24, pinId);
+  WireStoreU32(block + 28, 0);
+  return KsSyncIoctl(handle, IOCTL_KS_PROPERTY, block, kKsRequestSize, output, outputLength);
 }
 
 bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer) {
@@ -64,7 +66,10 @@ bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAns
   // Zero-filled: a driver may report more bytes than it wrote.
   auto* buffer = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
   if (KSR_WHY(Note::kNoBuffer, size, buffer == nullptr)) return false;
+  uint32_t abandoned = KsRequestsAbandoned();
   uint32_t delivered = KsPinPropertyGet(handle, pinId, propertyId, buffer, size);
+  // A request given up may still write into its buffer: it is never freed.
+  if (KsRequestsAbandoned() != abandoned) return false;
   // The count may name more than the buffer holds (the answer grew after the
   // size query, or the driver over-reports): only the buffer is read.
   uint32_t limit = delivered < size ? delivered : size;

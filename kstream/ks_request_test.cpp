@@ -14,6 +14,7 @@ class KsRequestTest : public ::testing::Test {
   HANDLE Open(const SimPin& pin) {
     SimMachine machine;
     machine.devices.push_back(TestDevice({pin}));
+    KsRequestReset();
     SimStart(machine, kTestOutDir, false);
     const std::string& path = *machine.devices[0].interfaces[0].path;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

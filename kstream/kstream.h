@@ -11,12 +11,38 @@ namespace ksr {
 
 constexpr DWORD kKsRequestSize = 32;  // one KSP_PIN
 
+// How long a request reported pending is waited for after its cancel. A
+// driver that holds a request without a cancel routine never ends it; such
+// a request is given up after this wait and its property counts as absent.
+constexpr DWORD kKsCancelWaitMs = 2000;
+
+// Requests that may be given up in one run. Each holds its input, OVERLAPPED,
+// byte count, event and output until the process ends, and each costs one
+// full wait: with a filter asked nothing more once it held a request, and
+// no request at all once every slot is used, the waits of a run whose
+// drivers ignore every cancel add up to kKsRequestSlots * kKsCancelWaitMs
+// (32 seconds) at most.
+constexpr uint32_t kKsRequestSlots = 16;
+
 // Sends one overlapped device-control request and waits for its end.
 // Returns the byte count the platform delivered: the bytes written on
 // success, the needed size when the output was too small, 0 otherwise
-// (a request left pending is cancelled and counts as absent).
+// (a request left pending is cancelled and counts as absent; one that does
+// not end within kKsCancelWaitMs after its cancel is given up).
 uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputLength,
                      void* output, DWORD outputLength);
+
+// Requests given up so far in this run.
+uint32_t KsRequestsAbandoned();
+
+// A new filter is about to be asked: the one that held a request before is
+// no longer open.
+void KsRequestFilterBegin();
+
+// Forgets the given-up requests, as at process start. The program never
+// needs it; tests run many reports in one process, each over a platform
+// of its own.
+void KsRequestReset();
 
 // Asks one property of the pin property set for pinId.
 uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, void* output,

@@ -86,6 +86,7 @@ bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow) {
 }
 
 void KsInspectPins(HANDLE deviceHandle, InterfaceRecord* record) {
+  KsRequestFilterBegin();
   uint32_t pinCount = 0;
   if (!GetU32Property(deviceHandle, 0, KSPROPERTY_PIN_CTYPES, &pinCount)) return;
   KSR_NOTE(Note::kPinCount, pinCount);

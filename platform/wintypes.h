@@ -28,6 +28,10 @@ typedef void* HMODULE;
 typedef void* HWND;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
+// UTF-16 code units, as the wide forms of the platform's calls take them.
+typedef char16_t WCHAR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPWSTR;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef void* LPVOID;

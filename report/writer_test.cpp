@@ -15,6 +15,13 @@ void StartWithModule(const std::optional<std::string>& moduleFileName) {
   SimStart(machine, kTestOutDir, false);
 }
 
+// A wide name of ASCII characters, as 8 bits.
+std::string Narrow(const WCHAR* name) {
+  std::string out;
+  for (size_t i = 0; name[i] != 0; ++i) out += static_cast<char>(name[i]);
+  return out;
+}
+
 std::string Written(const std::string& name) {
   return SimFileBytes(std::string(kTestOutDir) + "/" + name).value_or("<none>");
 }
@@ -39,21 +46,21 @@ TEST(ReportName, APathFillingTheWholeBufferWritesNoReport) {
   std::string folder = "C:\\" + std::string(250, 'd') + "\\";
   std::string fits = folder + std::string(263 - folder.size() - 4, 'k') + ".exe";
   ASSERT_EQ(fits.size(), 263u);
-  char name[kModulePathSize];
+  WCHAR name[kModulePathSize];
   StartWithModule(fits);
   ASSERT_TRUE(ReportFileName(name));
-  EXPECT_EQ(std::string(name), fits.substr(0, 260) + "txt");
+  EXPECT_EQ(Narrow(name), fits.substr(0, 260) + "txt");
 
   StartWithModule(fits + "x");  // 264 characters: cut by the platform
   EXPECT_FALSE(ReportFileName(name));
   ReportPrint("lost");
   ReportPrint("lost");
-  EXPECT_EQ(CallCount("CreateFileA"), 0);
+  EXPECT_EQ(CallCount("CreateFileW"), 0);
   EXPECT_TRUE(SimMisuse().empty());
 }
 
 TEST(ReportName, NamesTooShortToReplaceWriteNoReport) {
-  char name[kModulePathSize];
+  WCHAR name[kModulePathSize];
   // "C:ab" is the file ab in drive C's current folder; "C:txt" would be
   // another file.
   for (const char* path : {"", "ab", "C:\\a", "C:\\ab", "x/y", "C:ab"}) {
@@ -62,14 +69,14 @@ TEST(ReportName, NamesTooShortToReplaceWriteNoReport) {
   }
   StartWithModule(std::string("C:\\abc"));
   ASSERT_TRUE(ReportFileName(name));
-  EXPECT_STREQ(name, "C:\\txt");
+  EXPECT_EQ(Narrow(name), "C:\\txt");
 }
 
 TEST(ReportPrint, FirstWriteCreatesTheFileAndTheLockThenEachPieceTakesTheLock) {
   StartWithModule(std::nullopt);
   ReportPrint("one");
   ReportPrint("");
-  std::vector<std::string> expected = {"GetModuleFileNameA", "CreateFileA", "CreateEventA",
+  std::vector<std::string> expected = {"GetModuleFileNameW", "CreateFileW", "CreateEventA",
                                        "WriteFile", "SetEvent", "WaitForSingleObject",
                                        "WriteFile", "SetEvent"};
   EXPECT_EQ(CallOps(), expected);
@@ -102,6 +109,61 @@ TEST(ReportPrint, AFailedCreationIsTriedAgainWithTheNextPiece) {
   // The banner and its line end were lost; the report starts at the blank line.
   EXPECT_EQ(run.report, ExpectedText("empty-report.txt"));
   EXPECT_EQ(CallCount("CreateEventA"), 1) << "the write lock is made once";
+}
+
+TEST(ReportExitStatus, SaysWhetherTheReportWasWrittenCompletely) {
+  SimMachine machine;
+  RunMachine(machine);
+  EXPECT_EQ(ReportExitStatus(), kReportComplete);
+
+  machine.reportCreateFailures = 2;  // the banner and its line end lost
+  RunMachine(machine);
+  EXPECT_EQ(ReportExitStatus(), kReportIncomplete);
+
+  machine.reportCreateFailures = 1000;  // never made
+  SimRunResult run = RunMachine(machine);
+  EXPECT_FALSE(run.reportWritten);
+  EXPECT_EQ(ReportExitStatus(), kReportNotCreated);
+
+  machine.reportCreateFailures = 0;
+  machine.failCalls.push_back({"WriteFile", 9, ERROR_DISK_FULL});
+  RunMachine(machine);
+  EXPECT_EQ(ReportExitStatus(), kReportIncomplete);
+
+  machine.failCalls = {{"GetModuleFileNameW", 1, ERROR_GEN_FAILURE}};
+  RunMachine(machine);
+  EXPECT_EQ(ReportExitStatus(), kReportIncomplete) << "made from the second piece on";
+  EXPECT_NE(kReportNotCreated, kReportIncomplete);
+  EXPECT_NE(kReportComplete, kReportNotCreated);
+}
+
+TEST(ReportName, TheWidePathNamesTheReportInAFolderOutsideTheCodePage) {
+  SimMachine plain;
+  std::string expected = RunMachine(plain).report;
+  SimMachine cyrillic;
+  // What the 8-bit query would answer in such a folder on a 1252 system.
+  cyrillic.moduleFileName = "C:\\??????\\ksreport.exe";
+  cyrillic.moduleFileNameW = "C:\\\u0414\u043e\u043a\u043b\u0430\u0434\\ksreport.exe";
+  SimRunResult run = RunMachine(cyrillic);
+  EXPECT_TRUE(run.misuse.empty());
+  EXPECT_EQ(run.report, expected);
+  EXPECT_EQ(CallCount("GetModuleFileNameA"), 0) << "the 8-bit path is not used for the report";
+
+  // The rule applies to the wide name: a Cyrillic program name keeps its
+  // letters, and only its last three characters are replaced.
+  cyrillic.moduleFileNameW = "C:\\x\\\u041e\u0442\u0447\u0451\u0442.exe";
+  RunMachine(cyrillic);
+  EXPECT_EQ(SimFileBytes(std::string(kTestOutDir) + "/\u041e\u0442\u0447\u0451\u0442.txt"), expected);
+}
+
+TEST(ReportName, TheWidePathDefaultsToThe8BitPathCharacterByCharacter) {
+  StartWithModule(std::string("C:\\Ordner mit \xFCmlaut\\ksreport.exe"));
+  WCHAR name[kModulePathSize];
+  ASSERT_TRUE(ReportFileName(name));
+  EXPECT_EQ(name[14], 0xFC);
+  EXPECT_EQ(name[14 + 16], 't');
+  ReportPrint("x");
+  EXPECT_EQ(Written("ksreport.txt"), "x");
 }
 
 }  // namespace

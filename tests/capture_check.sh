@@ -45,10 +45,11 @@ check "an answer over 1 MiB: kept by its length, the capture marked cut" \
 check "a cut capture: the runner says so and exits 3" '[ $rc -eq 3 ] && grep -q "was cut" "$out/big-replay.err"'
 
 # A folder stands where the capture file would go: the report is still
-# written, the run ends cleanly, and no temporary file is left.
+# written, no temporary file is left, and the runner says so and exits 4.
 mkdir -p "$out/folder/ksreport-capture.json"
-"$capture" "$src/examples/typical-machine.json" "$out/folder" 2>/dev/null; rc=$?
-check "capture file can't be made: clean exit" '[ $rc -eq 0 ]'
+"$capture" "$src/examples/typical-machine.json" "$out/folder" 2>"$out/folder.err"; rc=$?
+check "capture file can't be made: exit 4, the file named on stderr" \
+  '[ $rc -eq 4 ] && grep -q "ksreport-capture.json" "$out/folder.err"'
 check "capture file can't be made: the report is written, nothing else" \
   '[ -s "$out/folder/ksreport-capture.txt" ] && [ -d "$out/folder/ksreport-capture.json" ] && [ "$(ls "$out/folder" | wc -l)" -eq 2 ]'
 
@@ -62,4 +63,10 @@ echo '{"failCalls": [{"call": "MoveFileExA", "error": 5}]}' > "$out/norename.jso
 "$capture" "$out/norename.json" "$out/norename" 2>/dev/null; rc=$?
 check "the capture can't be renamed into place: clean exit, no temporary file" \
   '[ $rc -eq 0 ] && [ "$(ls "$out/norename")" = "ksreport-capture.txt" ]'
+# OUTDIR is a file: neither the report nor the capture can be written.
+echo x > "$out/a-file"
+"$capture" "$src/examples/typical-machine.json" "$out/a-file" 2>"$out/a-file.err"; rc=$?
+check "OUTDIR is a file: exit 4 and a message naming the report" \
+  '[ $rc -eq 4 ] && grep -q "a-file/ksreport-capture.txt" "$out/a-file.err"'
+check "OUTDIR is a file: left as it was" '[ "$(cat "$out/a-file")" = x ]'
 check_exit

@@ -63,9 +63,9 @@ bool ReportLinesOwn(const SimMachine& machine) {
 // The report's file may have been refused at first (its name, or its
 // creation), losing the pieces printed until it was made.
 bool ReportHeadMayBeLost(const SimMachine& machine) {
-  if (machine.moduleFileName || machine.reportCreateFailures != 0) return true;
+  if (machine.moduleFileName || machine.moduleFileNameW || machine.reportCreateFailures != 0) return true;
   for (const SimFailure& failure : machine.failCalls) {
-    if (failure.op == "CreateFileA" || failure.op == "GetModuleFileNameA") return true;
+    if (failure.op == "CreateFileW" || failure.op == "GetModuleFileNameW") return true;
   }
   return false;
 }

@@ -22,6 +22,19 @@ check "unknown key writes no report" '[ ! -e "$out/unknown/ksreport.txt" ]'
 run "$out/missing.json" "$out/missing" 2>/dev/null; rc=$?
 check "missing machine file exits 2" '[ $rc -eq 2 ]'
 
+# OUTDIR that can't take the report: an existing file, and a folder in
+# the report's place.
+echo x > "$out/a-file"
+run "$out/empty.json" "$out/a-file" 2>"$out/a-file.err"; rc=$?
+check "OUTDIR is a file: exit 4" '[ $rc -eq 4 ]'
+check "OUTDIR is a file: the report named on stderr" 'grep -q "a-file/ksreport.txt" "$out/a-file.err"'
+mkdir -p "$out/taken/ksreport.txt"
+run "$out/empty.json" "$out/taken" 2>"$out/taken.err"; rc=$?
+check "a folder where the report goes: exit 4 with a message" '[ $rc -eq 4 ] && [ -s "$out/taken.err" ]'
+echo '{"reportCreateFailures": 1000}' > "$out/never.json"
+run "$out/never.json" "$out/never" 2>"$out/never.err"; rc=$?
+check "a machine that never makes its report is a clean run" '[ $rc -eq 0 ] && [ ! -e "$out/never/ksreport.txt" ]'
+
 # Every machine of the tree gives the report and exit status stored beside
 # it (a machine that plays with misuse has 1 stored, and is a fault to mend).
 address=$(build_address "$(dirname "$sim")")

@@ -18,9 +18,12 @@ typedef std::vector<uint8_t> SimBytes;
 // How a pending request ended on a captured machine, after its cancel and
 // its wait: the status and count the platform left in its OVERLAPPED. Kept
 // for those who read the capture; a pending answer plays the same without.
+// ignoresCancel: it never ends, not even when cancelled, as a driver that
+// holds a request without a cancel routine does.
 struct SimPendingEnd {
   uint32_t status = 0;
   uint32_t count = 0;
+  bool ignoresCancel = false;
 };
 
 // How a request with an output buffer ends when it does not follow the
@@ -122,6 +125,9 @@ struct SimMachine {
   std::optional<SimCaptureInfo> capture;
   bool deviceSet = true;
   std::optional<std::string> moduleFileName;
+  // The program's wide path, in UTF-8; by default moduleFileName's bytes,
+  // each taken as one character.
+  std::optional<std::string> moduleFileNameW;
   uint32_t reportCreateFailures = 0;
   std::vector<SimFailure> failCalls;  // nth counted from the start of the run
   std::vector<SimDevice> devices;
@@ -257,6 +263,10 @@ const std::vector<SimCall>& SimCalls();
 const SimHeapStats& SimHeap();
 // The bytes written to a file (after path mapping), or nullopt.
 std::optional<std::string> SimFileBytes(const std::string& path);
+// Empty, or the first file that could not be written on disk under the
+// run's folder (its path and the system's reason): the machine's output
+// is then not all there.
+const std::string& SimOutputError();
 
 // Reads a machine file. False with a message naming the key on error.
 bool SimLoadMachineText(const std::string& text, SimMachine* machine, std::string* error);

@@ -1,6 +1,7 @@
 // Simulated files: the files the program creates, writes, renames and
 // deletes, kept in memory and, when the run asks for it, on disk under the
 // run's folder.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +42,13 @@ bool EndsWithTxt(const std::string& path) {
   return path.size() >= 3 && path.compare(path.size() - 3, 3, "txt") == 0;
 }
 
+// The run's folder could not take a file: the machine did not ask for
+// that, so the runner says so. The first such failure is kept.
+void OutputFailed(const std::string& path, int error) {
+  std::string& kept = World().outputError;
+  if (kept.empty()) kept = path + ": " + std::strerror(error);
+}
+
 }  // namespace
 
 HANDLE SimCreateFile(LPCSTR fileName) {
@@ -57,6 +65,7 @@ HANDLE SimCreateFile(LPCSTR fileName) {
   if (world.writeFiles) {
     file.disk = std::fopen(file.path.c_str(), "wb");
     if (file.disk == nullptr) {
+      OutputFailed(file.path, errno);
       SimSetLastError(ERROR_ACCESS_DENIED);
       return INVALID_HANDLE_VALUE;
     }
@@ -64,6 +73,8 @@ HANDLE SimCreateFile(LPCSTR fileName) {
   world.files[file.path].clear();  // CREATE_ALWAYS truncates
   return SimNewHandle(file);
 }
+
+const std::string& SimOutputError() { return World().outputError; }
 
 std::optional<std::string> SimFileBytes(const std::string& path) {
   const auto& files = World().files;
@@ -84,9 +95,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
   if (SimCallFails("WriteFile")) return FALSE;
   const char* bytes = static_cast<const char*>(buffer);
   World().files[h->path].append(bytes, bytesToWrite);
-  if (h->disk != nullptr) {
-    std::fwrite(bytes, 1, bytesToWrite, h->disk);
-    std::fflush(h->disk);
+  if (h->disk != nullptr &&
+      (std::fwrite(bytes, 1, bytesToWrite, h->disk) != bytesToWrite || std::fflush(h->disk) != 0)) {
+    OutputFailed(h->path, errno);
   }
   if (bytesWritten != nullptr) *bytesWritten = bytesToWrite;
   return TRUE;
@@ -112,6 +123,7 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
   // On disk a folder of the new name, or a folder that can't be written,
   // refuses the rename as Windows would.
   if (world.writeFiles && std::rename(from.c_str(), to.c_str()) != 0) {
+    OutputFailed(to, errno);
     SimSetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }

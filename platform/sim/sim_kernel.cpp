@@ -13,12 +13,6 @@ namespace {
 const uintptr_t kProcessHeap = 0x0F00;
 const size_t kSimHeapPoison = 256;
 
-std::string ModuleFileName() {
-  SimWorld& world = World();
-  if (world.machine.moduleFileName) return *world.machine.moduleFileName;
-  return world.outDir + "/" + world.programName;
-}
-
 HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
   SimWorld& world = World();
   for (size_t d = 0; d < world.machine.devices.size(); ++d) {
@@ -42,27 +36,48 @@ HANDLE OpenFilter(LPCSTR fileName, DWORD flags) {
 
 }  // namespace
 
-KSR_PLATFORM_LAYER_BEGIN
+std::string SimModuleFileName() {
+  SimWorld& world = World();
+  if (world.machine.moduleFileName) return *world.machine.moduleFileName;
+  return world.outDir + "/" + world.programName;
+}
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  SimLog("GetModuleFileNameA", reinterpret_cast<uintptr_t>(module), size);
-  if (SimCallFails("GetModuleFileNameA")) return 0;
+void* SimHeapBlockOf(const void* p) {
+  const uint8_t* at = static_cast<const uint8_t*>(p);
+  for (const auto& block : World().heapBlocks) {
+    const uint8_t* begin = static_cast<const uint8_t*>(block.first);
+    if (at >= begin && at < begin + block.second) return block.first;
+  }
+  return nullptr;
+}
+
+// The program-file query in either width: name is the path it answers.
+template <typename Char>
+static DWORD PlayModuleFileName(const char* op, HMODULE module, Char* fileName, DWORD size,
+                                const std::basic_string<Char>& name) {
+  SimLog(op, reinterpret_cast<uintptr_t>(module), size);
+  if (SimCallFails(op)) return 0;
   if (module != nullptr || size == 0) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::string name = ModuleFileName();
-  SimCheckWrite(fileName, size, "GetModuleFileNameA");
+  SimCheckWrite(fileName, size * sizeof(Char), op);
   // A name that does not fit is cut and terminated; the count is the
   // buffer's size, as on current Windows.
   if (name.size() + 1 > size) {
-    std::memcpy(fileName, name.data(), size - 1);
-    fileName[size - 1] = '\0';
+    std::memcpy(fileName, name.data(), (size - 1) * sizeof(Char));
+    fileName[size - 1] = 0;
     SimSetLastError(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }
-  std::memcpy(fileName, name.c_str(), name.size() + 1);
+  std::memcpy(fileName, name.c_str(), (name.size() + 1) * sizeof(Char));
   return static_cast<DWORD>(name.size());
+}
+
+KSR_PLATFORM_LAYER_BEGIN
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  return PlayModuleFileName("GetModuleFileNameA", module, fileName, size, SimModuleFileName());
 }
 
 static HANDLE PlayCreateFile(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
@@ -87,6 +102,39 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
   HANDLE file = PlayCreateFile(fileName, desiredAccess, shareMode, securityAttributes, creationDisposition,
                                flagsAndAttributes, templateFile);
+  SimAnswered(file == INVALID_HANDLE_VALUE);
+  return file;
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  DWORD length = PlayModuleFileName("GetModuleFileNameW", module, fileName, size, SimWideModuleFileName());
+  SimAnswered(length == 0, length);
+  return length;
+}
+
+static HANDLE PlayCreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                              DWORD creationDisposition, DWORD flagsAndAttributes) {
+  SimLog("CreateFileW", 0, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+  if (SimCallFails("CreateFileW")) return INVALID_HANDLE_VALUE;
+  if (fileName == nullptr) {
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Only the report file is made with the wide call.
+  if (creationDisposition != CREATE_ALWAYS) {
+    SimFlag("CreateFileW: unexpected creation disposition " + std::to_string(creationDisposition));
+    SimSetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  return SimCreateFile(SimUtf8(fileName).c_str());
+}
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile) {
+  (void)securityAttributes;
+  (void)templateFile;
+  HANDLE file = PlayCreateFileW(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
   SimAnswered(file == INVALID_HANDLE_VALUE);
   return file;
 }
@@ -124,6 +172,9 @@ BOOL SetEvent(HANDLE event) {
 static DWORD PlayWait(HANDLE handle, DWORD milliseconds) {
   SimLog("WaitForSingleObject", reinterpret_cast<uintptr_t>(handle), milliseconds);
   SimHandle* h = SimUse(handle, SimKind::kEvent, "WaitForSingleObject");
+  // A failed wait after a cancel tells the program as little as one that
+  // timed out: either way the request may be given up.
+  if (h != nullptr) SimNoteWait(reinterpret_cast<uintptr_t>(handle));
   if (h == nullptr || SimCallFails("WaitForSingleObject")) return WAIT_FAILED;
   SimEndCancelledRequest(reinterpret_cast<uintptr_t>(handle));
   if (h->signalled) {
@@ -158,8 +209,12 @@ BOOL CloseHandle(HANDLE handle) {
     SimFlag("CloseHandle: " + SimHex(it->first) + " is not closed with CloseHandle");
     return FALSE;
   }
-  if (world.outstanding &&
-      (world.outstanding->event == it->first || world.outstanding->filter == it->first)) {
+  SimSettleOutstanding();
+  // A filter may be closed after its request was given up; the request's
+  // event may not.
+  if ((world.outstanding &&
+       (world.outstanding->event == it->first || world.outstanding->filter == it->first)) ||
+      SimAbandonedEvent(it->first)) {
     SimFlag("CloseHandle: " + SimHex(it->first) + " closed while its request is outstanding");
   }
   if (h.disk != nullptr) {
@@ -171,6 +226,7 @@ BOOL CloseHandle(HANDLE handle) {
 }
 
 DWORD GetLastError() { return World().lastError; }
+
 
 HANDLE GetProcessHeap() { return reinterpret_cast<HANDLE>(kProcessHeap); }
 
@@ -211,8 +267,10 @@ BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
     return FALSE;
   }
   const uint8_t* begin = static_cast<uint8_t*>(block);
-  if (world.outstanding && world.outstanding->output >= block &&
-      static_cast<const uint8_t*>(world.outstanding->output) < begin + it->second) {
+  SimSettleOutstanding();
+  if ((world.outstanding && world.outstanding->output >= block &&
+       static_cast<const uint8_t*>(world.outstanding->output) < begin + it->second) ||
+      SimAbandonedBlock(block)) {
     SimFlag("HeapFree: output buffer freed while its request is outstanding");
   }
   auto& guards = world.guards;

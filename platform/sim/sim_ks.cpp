@@ -95,7 +95,8 @@ std::optional<uint32_t> KsShortDelivery(const SimAnswer& answer, void* output, D
 
 bool SimEndCancelledRequest(uintptr_t event) {
   SimWorld& world = World();
-  if (!world.outstanding || !world.outstanding->cancelled || world.outstanding->event != event) {
+  if (!world.outstanding || !world.outstanding->cancelled || world.outstanding->event != event ||
+      world.outstanding->ignoresCancel) {
     return false;
   }
   SimRequest request = *world.outstanding;
@@ -123,6 +124,7 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     SimSetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  SimSettleOutstanding();
   if (world.outstanding) SimFlag("DeviceIoControl: sent while another request is outstanding");
   if (!CheckRequest(ioControlCode, inBuffer, inBufferSize, overlapped)) {
     SimSetLastError(ERROR_INVALID_PARAMETER);
@@ -134,6 +136,16 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     SimSetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  SimRequest request;
+  request.filter = reinterpret_cast<uintptr_t>(device);
+  request.event = event;
+  request.overlapped = overlapped;
+  request.count = bytesReturned;
+  request.output = outBuffer;
+  request.outputLength = outBufferSize;
+  request.inputAt = inBuffer;
+  request.input.assign(block, block + inBufferSize);
+  SimCheckReuse(request);
   if (SimCallFails(op)) return FALSE;
   eventHandle->usedInRequest = true;
   const auto given = overlapped->Internal;
@@ -152,13 +164,10 @@ static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD
     return FALSE;
   }
   if (answer.kind == SimAnswer::kPending || (outBufferSize != 0 && dataQuery && dataQuery->pending)) {
-    SimRequest request;
-    request.filter = reinterpret_cast<uintptr_t>(device);
-    request.event = event;
-    request.overlapped = overlapped;
-    request.count = bytesReturned;
-    request.output = outBuffer;
-    request.outputLength = outBufferSize;
+    const std::optional<SimPendingEnd>& ended = answer.kind == SimAnswer::kPending ? answer.ended : dataQuery->ended;
+    request.ignoresCancel = ended && ended->ignoresCancel;
+    request.countAtSend = bytesReturned != nullptr ? *bytesReturned : 0;
+    request.outputBlock = SimHeapBlockOf(outBuffer);
     world.outstanding = request;
     SimSetLastError(ERROR_IO_PENDING);
     return FALSE;
@@ -222,9 +231,13 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD 
 static BOOL PlayCancel(HANDLE file, LPOVERLAPPED overlapped) {
   SimWorld& world = World();
   SimLog("CancelIoEx", reinterpret_cast<uintptr_t>(file));
-  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr || SimCallFails("CancelIoEx")) {
-    return FALSE;
+  if (SimUse(file, SimKind::kFilter, "CancelIoEx") == nullptr) return FALSE;
+  // Asked, even if the call fails: a request whose cancel failed and whose
+  // wait then timed out may be given up as well.
+  if (world.outstanding && world.outstanding->filter == reinterpret_cast<uintptr_t>(file)) {
+    world.outstanding->cancelAsked = true;
   }
+  if (SimCallFails("CancelIoEx")) return FALSE;
   if (!world.outstanding || world.outstanding->cancelled ||
       world.outstanding->filter != reinterpret_cast<uintptr_t>(file) ||
       (overlapped != nullptr && world.outstanding->overlapped != overlapped)) {

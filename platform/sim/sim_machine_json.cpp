@@ -192,8 +192,8 @@ bool SimLoader::Capture(const SimJson& j, SimMachine* out) {
 }
 
 bool SimLoader::Machine(const SimJson& j, SimMachine* out) {
-  if (!Keys(j, "machine", {"capture", "deviceSet", "moduleFileName", "reportCreateFailures",
-                           "failCalls", "devices"})) {
+  if (!Keys(j, "machine", {"capture", "deviceSet", "moduleFileName", "moduleFileNameW",
+                           "reportCreateFailures", "failCalls", "devices"})) {
     return false;
   }
   if (j.contains("capture") && !Capture(j["capture"], out)) return false;
@@ -202,6 +202,10 @@ bool SimLoader::Machine(const SimJson& j, SimMachine* out) {
   if (j.contains("moduleFileName")) {
     if (!j["moduleFileName"].is_string()) return Fail("moduleFileName", "expected a string");
     out->moduleFileName = j["moduleFileName"].get<std::string>();
+  }
+  if (j.contains("moduleFileNameW")) {
+    if (!j["moduleFileNameW"].is_string()) return Fail("moduleFileNameW", "expected a string");
+    out->moduleFileNameW = j["moduleFileNameW"].get<std::string>();
   }
   if (j.contains("reportCreateFailures") &&
       !Number(j["reportCreateFailures"], "reportCreateFailures", &out->reportCreateFailures)) {

@@ -115,8 +115,11 @@ bool SimLoader::Lies(const SimJson& j, const std::string& path, SimAnswer* answe
 }
 
 bool SimLoader::PendingEnd(const SimJson& j, const std::string& path, SimPendingEnd* out) {
-  if (!Keys(j, path, {"status", "count"})) return false;
+  if (!Keys(j, path, {"status", "count", "ignoresCancel"})) return false;
   if (j.contains("status") && !Number(j["status"], path + ".status", &out->status)) return false;
+  if (j.contains("ignoresCancel") && !Bool(j["ignoresCancel"], path + ".ignoresCancel", &out->ignoresCancel)) {
+    return false;
+  }
   return !j.contains("count") || Number(j["count"], path + ".count", &out->count);
 }
 

@@ -35,7 +35,7 @@ void SimAnswered(bool failed, uint32_t value) {
 // The operations that can be made to fail; the rest (lstrlen,
 // GetLastError, GetProcessHeap) have no failure to give.
 static const char* const kFailableOps[] = {
-    "GetModuleFileNameA", "CreateFileA", "WriteFile", "MoveFileExA", "DeleteFileA", "CreateEventA", "SetEvent",
+    "GetModuleFileNameA", "CreateFileA", "GetModuleFileNameW", "CreateFileW", "WriteFile", "MoveFileExA", "DeleteFileA", "CreateEventA", "SetEvent",
     "WaitForSingleObject", "CloseHandle", "DeviceIoControl", "CancelIoEx", "HeapAlloc",
     "HeapFree", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
     "SetupDiGetDeviceRegistryPropertyA", "SetupDiDestroyDeviceInfoList",
@@ -171,7 +171,9 @@ void SimStart(const SimMachine& machine, const std::string& outDir, bool writeFi
 
 void SimFinish() {
   SimWorld& world = World();
+  SimSettleOutstanding();
   if (world.outstanding) SimFlag("end of run: a request is still outstanding");
+  SimCheckAbandoned();
   for (auto& entry : world.handles) {
     SimHandle& h = entry.second;
     if (h.disk != nullptr) {
@@ -180,11 +182,14 @@ void SimFinish() {
     }
     if (!h.open) continue;
     // The report file and its write lock stay open until the process ends.
+    // So are the events of requests given up.
     bool kept = h.kind == SimKind::kFile ||
-                (h.kind == SimKind::kEvent && h.setByProgram && !h.usedInRequest);
+                (h.kind == SimKind::kEvent && h.setByProgram && !h.usedInRequest) ||
+                SimAbandonedEvent(entry.first);
     if (!kept) SimFlag(std::string("end of run: ") + KindName(h.kind) + " " + SimHex(entry.first) + " not released");
   }
   for (const auto& block : world.heapBlocks) {
+    if (SimAbandonedBlock(block.first)) continue;
     SimFlag("end of run: heap block of " + std::to_string(block.second) + " bytes not freed");
   }
 }

@@ -13,6 +13,7 @@ namespace ksr {
 static_assert(sizeof(ksr::OVERLAPPED) == sizeof(::OVERLAPPED), "OVERLAPPED layout");
 static_assert(offsetof(ksr::OVERLAPPED, hEvent) == offsetof(::OVERLAPPED, hEvent), "hEvent offset");
 static_assert(sizeof(ksr::DWORD) == sizeof(::DWORD), "DWORD width");
+static_assert(sizeof(ksr::WCHAR) == sizeof(::WCHAR), "WCHAR width");
 
 // The tool's OVERLAPPED has the platform's layout; the platform keeps a
 // pointer to it while a request is outstanding, so it is passed as it is.
@@ -21,10 +22,6 @@ static ::OVERLAPPED* Native(ksr::OVERLAPPED* overlapped) {
 }
 
 KSR_PLATFORM_LAYER_BEGIN
-
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-  return ::GetModuleFileNameA(static_cast<::HMODULE>(module), fileName, size);
-}
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
@@ -37,6 +34,18 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                LPOVERLAPPED overlapped) {
   return ::WriteFile(file, buffer, bytesToWrite, bytesWritten, Native(overlapped));
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  return ::GetModuleFileNameW(static_cast<::HMODULE>(module), reinterpret_cast<::LPWSTR>(fileName), size);
+}
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile) {
+  return ::CreateFileW(reinterpret_cast<::LPCWSTR>(fileName), desiredAccess, shareMode,
+                       reinterpret_cast<::LPSECURITY_ATTRIBUTES>(securityAttributes),
+                       creationDisposition, flagsAndAttributes, templateFile);
 }
 
 int lstrlen(LPCSTR text) { return ::lstrlenA(text); }

@@ -64,11 +64,17 @@ SimAnswer ReadAnswer(Reader& r) {
   if (head & 0x10) a.sizeQuery = BoundSizeQuery(r.U32());
   if (head & 0x20) a.reported = r.U32();
   if (a.kind == SimAnswer::kBytes) a.bytes = r.Bytes();
+  // A pending request that ignores its cancel: the program gives it up.
+  if (a.kind == SimAnswer::kPending && (head & 0x40) != 0) {
+    a.ended = SimPendingEnd();
+    a.ended->ignoresCancel = true;
+  }
   return a;
 }
 
 void WriteAnswer(Writer& w, const SimAnswer& a) {
-  w.U8(static_cast<uint8_t>(a.kind | (a.sizeQuery ? 0x10 : 0) | (a.reported ? 0x20 : 0)));
+  bool held = a.kind == SimAnswer::kPending && a.ended && a.ended->ignoresCancel;
+  w.U8(static_cast<uint8_t>(a.kind | (a.sizeQuery ? 0x10 : 0) | (a.reported ? 0x20 : 0) | (held ? 0x40 : 0)));
   if (a.sizeQuery) w.U32(BoundSizeQuery(*a.sizeQuery));
   if (a.reported) w.U32(*a.reported);
   if (a.kind == SimAnswer::kBytes) w.Bytes(a.bytes);
@@ -88,16 +94,16 @@ SimAnswer BoundPinTypes(SimAnswer a) {
 }
 
 // Operations whose failures a fuzzed machine may inject. Left out: the
-// report's own writes (a missing footer is what the target looks for) and
-// CancelIoEx (a pending request that can't be cancelled holds the run by
-// design, since its wait has no limit).
+// report's own writes (a missing footer is what the target looks for).
+// A failed CancelIoEx leaves its request pending; the bounded wait gives it
+// up.
 const char* const kFuzzFailOps[] = {
     "CreateFileA", "CreateEventA", "WaitForSingleObject", "CloseHandle", "DeviceIoControl",
     "HeapAlloc", "HeapFree", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
     "SetupDiGetDeviceRegistryPropertyA", "SetupDiDestroyDeviceInfoList",
     "SetupDiEnumDeviceInterfaces", "SetupDiGetDeviceInterfaceDetailA",
     "SetupDiGetDeviceInterfaceAlias", "SetupDiOpenDeviceInterfaceRegKey", "RegQueryValueExA",
-    "RegCloseKey"};
+    "RegCloseKey", "CancelIoEx"};
 const DWORD kFuzzFailErrors[] = {ERROR_GEN_FAILURE,       ERROR_NOT_FOUND,     ERROR_MORE_DATA,
                                  ERROR_INVALID_PARAMETER, ERROR_NO_MORE_ITEMS, ERROR_INSUFFICIENT_BUFFER,
                                  ERROR_ACCESS_DENIED,     ERROR_NOT_ENOUGH_MEMORY};

@@ -6,13 +6,16 @@
  * device path, and answers pin-property GET requests from the table:
  *   output length 0 or too small: STATUS_BUFFER_OVERFLOW with the needed size
  *   otherwise: the bytes, STATUS_SUCCESS and the reported count
- *   absent: STATUS_NOT_FOUND; "pending": held until cancelled.
+ *   absent: STATUS_NOT_FOUND; "pending": held until cancelled;
+ *   held: pending without a cancel routine, so it is never ended, as a
+ *   driver that holds requests and ignores their cancel does.
  */
 #include <ntifs.h>
 
 #define KSFAKE_MAGIC 0x5446534B /* "KSFT" */
 #define KIND_BYTES 1
 #define KIND_PENDING 2
+#define KIND_HELD 3
 #define HAS_SIZE_QUERY 1
 #define HAS_REPORTED 2
 #define CTYPES_PIN 0xFFFFFFFFu
@@ -118,6 +121,12 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
   RtlCopyMemory(&pin, in + 24, 4);
   if (flags != 1 || !FindAnswer(ext->index, pin, property, &answer)) {
     return Complete(irp, STATUS_NOT_FOUND, 0);
+  }
+  if (answer.kind == KIND_HELD) {
+    /* No cancel routine: CancelIoEx finds nothing to call, and the request
+       stays pending until the driver goes away. */
+    IoMarkIrpPending(irp);
+    return STATUS_PENDING;
   }
   if (answer.kind == KIND_PENDING) {
     KIRQL irql;

@@ -31,6 +31,7 @@ struct Limit {
 const Limit kWineCannotPlay[] = {
     {"deviceSet", "Wine always makes the device set"},
     {"moduleFileName", "the program file is the real one"},
+    {"moduleFileNameW", "the program file is the real one"},
     {"reportCreateFailures", "the report file is created by the real file system"},
     {"failCalls", "the real platform's calls fail only when they do"},
     {"devInst", "Wine numbers devices 0, 1, 2, ... in the order it lists them"},
@@ -115,7 +116,9 @@ struct Prep {
     if (a.dataQuery) Refuse(where + ".dataQuery", "dataQuery");
     U32(pin);
     U32(property);
-    U32(a.kind == SimAnswer::kPending ? 2 : 1);
+    // Pending: 2, cancelled by the driver; 3, held without a cancel routine.
+    bool held = a.kind == SimAnswer::kPending && a.ended && a.ended->ignoresCancel;
+    U32(a.kind == SimAnswer::kPending ? (held ? 3 : 2) : 1);
     U32((a.sizeQuery ? 1u : 0u) | (a.reported ? 2u : 0u));
     U32(a.sizeQuery.value_or(0));
     U32(a.reported.value_or(0));
@@ -271,6 +274,7 @@ int Main(int argc, char** argv) {
   Prep prep;
   if (!machine.deviceSet) prep.Refuse("deviceSet", "deviceSet");
   if (machine.moduleFileName) prep.Refuse("moduleFileName", "moduleFileName");
+  if (machine.moduleFileNameW) prep.Refuse("moduleFileNameW", "moduleFileNameW");
   if (machine.reportCreateFailures != 0) prep.Refuse("reportCreateFailures", "reportCreateFailures");
   if (!machine.failCalls.empty()) prep.Refuse("failCalls", "failCalls");
   prep.reg << "Windows Registry Editor Version 5.00\n";
