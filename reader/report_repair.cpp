@@ -147,11 +147,11 @@ bool WrapRepair(std::vector<ReportLine>* lines, size_t i) {
 }
 
 // A byte A0 where an HTML mail puts one for a space: at the line's start
-// or beside a space or another A0, as in a run of spaces. One between two
-// letters is a name's own.
+// or beside a space, as in a run of spaces, where it makes every other
+// space an A0 and never two side by side. One between two letters, or
+// beside another A0, is a name's own.
 bool InRun(const std::string& line, size_t at) {
-  auto spacey = [&](size_t i) { return line[i] == ' ' || line[i] == '\xA0'; };
-  return at == 0 || spacey(at - 1) || (at + 1 < line.size() && spacey(at + 1));
+  return at == 0 || line[at - 1] == ' ' || (at + 1 < line.size() && line[at + 1] == ' ');
 }
 
 size_t BlankTail(std::string_view s) {
@@ -247,6 +247,12 @@ ReportRepairs ReportRepair(std::vector<ReportLine>* lines) {
     if (spaced == line.Text || !(ReportLineKnown(spaced) || !TabRepair(spaced).empty())) continue;
     line.Text = spaced;
     done.Nbsp = true;
+  }
+  // A line whose value holds a run of spaces (a description, the closing
+  // address) parses with the mail's A0 in it as well; once the file shows
+  // that mail, such lines are undone too.
+  for (ReportLine& line : *lines) {
+    if (done.Nbsp) line.Text = ReportNbspToSpace(line.Text);
   }
   for (ReportLine& line : *lines) {
     if (ReportLineKnown(line.Text) || line.Text.find('\t') == std::string::npos) continue;

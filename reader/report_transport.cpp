@@ -1,8 +1,10 @@
 #include "reader/report_transport.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "reader/report_text.h"
+#include "report/layout.h"
 
 namespace ksr {
 
@@ -103,7 +105,7 @@ std::string NbspCp1252(const std::string& report) {
 
 bool HoldsFreeText(const std::string& line) {
   return line.compare(0, 13, "Device Path: ") == 0 || line.find(" / ") != std::string::npos ||
-         line.compare(0, 9, "ksreport ") == 0;
+         line.compare(0, 9, "ksreport ") == 0 || line.compare(0, std::strlen(kClosingPrefix), kClosingPrefix) == 0;
 }
 
 // An editor's tabs: a line's indentation, and the runs of spaces inside
