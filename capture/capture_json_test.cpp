@@ -206,7 +206,8 @@ TEST_F(CaptureJsonTest, AnAliasLookupReplaysAsItFailed) {
   std::string text = Written();
   EXPECT_EQ(text.find("renderAlias"), std::string::npos) << text;
   EXPECT_NE(text.find("\"captureAliasError\": 259"), std::string::npos) << text;
-  const SimInterface& i = Reloaded().devices[0].interfaces[0];
+  SimMachine machine = Reloaded();
+  const SimInterface& i = machine.devices[0].interfaces[0];
   EXPECT_FALSE(i.renderAlias.has_value());
   EXPECT_EQ(i.renderAliasError, ERROR_NO_SUCH_INTERFACE_DEVICE);
   EXPECT_FALSE(i.captureAlias.has_value());
