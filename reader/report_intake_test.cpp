@@ -89,6 +89,23 @@ TEST(ReportIntake, ValuesWithRunsOfSpacesReadTheSameAfterEveryTransport) {
   }
 }
 
+// A value's own U+00A0 stays when a UTF-8 mail made the report's spaces
+// non-breaking ones: the repair touches only lines that do not parse.
+TEST(ReportIntake, AValuesOwnNonBreakingSpaceStays) {
+  std::string pristine = TypicalReport();
+  std::string from = "High Definition Audio Device /", to = "High\xC2\xA0" "Definition Audio Device /";
+  pristine.replace(pristine.find(from), from.size(), to);
+  std::string mailed = pristine;
+  std::string pin = "       +Pin 00000000";
+  mailed.replace(mailed.find(pin), 7, "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0");
+  std::vector<ParsedReport> got;
+  std::string error;
+  ASSERT_TRUE(ReportRead(mailed, false, &got, &error)) << error;
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].Devices[0].Description, "High\xC2\xA0" "Definition Audio Device");
+  EXPECT_EQ(got[0].Transport, std::vector<std::string>{"non-breaking-spaces"});
+}
+
 TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
   std::vector<std::vector<const ReportTransport*>> ways = ReportTransportWays();
   EXPECT_GT(ways.size(), 2 * ReportTransports().size());

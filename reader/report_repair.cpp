@@ -249,10 +249,12 @@ ReportRepairs ReportRepair(std::vector<ReportLine>* lines) {
     done.Nbsp = true;
   }
   // A line whose value holds a run of spaces (a description, the closing
-  // address) parses with the mail's A0 in it as well; once the file shows
-  // that mail, such lines are undone too.
+  // address) parses with a Windows-1252 mail's A0 in it as well; once the
+  // file shows that mail, such lines are undone too, and only A0 beside a
+  // space, where the mail puts them. A UTF-8 mail makes every space C2 A0,
+  // which no line parses with, so its C2 A0 left here are the values' own.
   for (ReportLine& line : *lines) {
-    if (done.Nbsp) line.Text = ReportNbspToSpace(line.Text);
+    if (done.Nbsp && line.Text.find("\xC2\xA0") == std::string::npos) line.Text = ReportNbspToSpace(line.Text);
   }
   for (ReportLine& line : *lines) {
     if (ReportLineKnown(line.Text) || line.Text.find('\t') == std::string::npos) continue;

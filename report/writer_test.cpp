@@ -156,7 +156,8 @@ TEST(ReportName, TheWidePathNamesTheReportInAFolderOutsideTheCodePage) {
   EXPECT_EQ(SimFileBytes(std::string(kTestOutDir) + "/\u041e\u0442\u0447\u0451\u0442.txt"), expected);
 }
 
-TEST(ReportName, TheWidePathDefaultsToThe8BitPathCharacterByCharacter) {
+TEST(ReportName, TheWidePathDefaultsToThe8BitPath) {
+  // Bytes that are not UTF-8 count one a character.
   StartWithModule(std::string("C:\\Ordner mit \xFCmlaut\\ksreport.exe"));
   WCHAR name[kModulePathSize];
   ASSERT_TRUE(ReportFileName(name));
@@ -164,6 +165,38 @@ TEST(ReportName, TheWidePathDefaultsToThe8BitPathCharacterByCharacter) {
   EXPECT_EQ(name[14 + 16], 't');
   ReportPrint("x");
   EXPECT_EQ(Written("ksreport.txt"), "x");
+}
+
+TEST(ReportName, AMachineFilesPathIsReadAsUtf8) {
+  // The report is named on disk as it was when the program asked for the
+  // 8-bit path.
+  SimMachine machine;
+  machine.moduleFileName = "C:\\Tools\\\u0414\u043e\u043a\u043b\u0430\u0434.exe";
+  RunMachine(machine);
+  EXPECT_TRUE(SimFileBytes(std::string(kTestOutDir) + "/\u0414\u043e\u043a\u043b\u0430\u0434.txt").has_value());
+}
+
+// Failing calls that name the 8-bit program-path query or file creation
+// count over both forms, as when the report's path and file were asked in
+// 8 bits: "GetModuleFileNameA" nth 1 fails the first piece's program path,
+// "CreateFileA" nth 1 its file (the banner is lost, the next piece makes
+// the file), nth 2 the first filter.
+TEST(ReportName, FailingCallsNamedBy8BitFormsMeanWhatTheyMeant) {
+  SimMachine machine;
+  machine.devices.push_back(TestDevice({}));
+  machine.failCalls.push_back({"GetModuleFileNameA", 1, ERROR_NOT_ENOUGH_MEMORY});
+  SimRunResult run = RunMachine(machine);
+  ASSERT_TRUE(run.reportWritten);
+  EXPECT_EQ(run.report.compare(0, 4, "\r\n\r\n"), 0) << "the banner and its blank line are lost";
+  machine.failCalls = {{"CreateFileA", 1, ERROR_ACCESS_DENIED}};
+  run = RunMachine(machine);
+  ASSERT_TRUE(run.reportWritten);
+  EXPECT_EQ(run.report.compare(0, 4, "\r\n\r\n"), 0) << "the banner and its blank line are lost";
+  EXPECT_NE(run.report.find("NumPins"), std::string::npos) << "the filter is still opened";
+  machine.failCalls = {{"CreateFileA", 2, ERROR_ACCESS_DENIED}};
+  run = RunMachine(machine);
+  ASSERT_TRUE(run.reportWritten);
+  EXPECT_EQ(run.report.find("NumPins"), std::string::npos) << "the filter did not open";
 }
 
 }  // namespace

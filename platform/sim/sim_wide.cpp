@@ -58,17 +58,27 @@ char32_t NextUtf8(const std::string& text, size_t* at) {
   return c;
 }
 
+std::u16string SimWideFromUtf8(const std::string& text) {
+  std::u16string wide;
+  for (size_t at = 0; at < text.size();) PutUtf16(NextUtf8(text, &at), &wide);
+  return wide;
+}
+
 }  // namespace
 
 std::u16string SimWideModuleFileName() {
   SimWorld& world = World();
-  std::u16string wide;
-  if (world.machine.moduleFileNameW) {
-    const std::string& text = *world.machine.moduleFileNameW;
-    for (size_t at = 0; at < text.size();) PutUtf16(NextUtf8(text, &at), &wide);
-    return wide;
-  }
-  for (char c : SimModuleFileName()) wide += static_cast<char16_t>(static_cast<uint8_t>(c));
+  if (world.machine.moduleFileNameW) return SimWideFromUtf8(*world.machine.moduleFileNameW);
+  // Without a wide path of its own, the machine's path is its 8-bit one,
+  // read as the UTF-8 a machine file holds, so that the report lands under
+  // the same name on disk as when the program asked for the 8-bit path;
+  // bytes that are not UTF-8 (a machine built in code) count one a
+  // character.
+  const std::string& text = SimModuleFileName();
+  std::u16string wide = SimWideFromUtf8(text);
+  if (wide.find(static_cast<char16_t>(kReplacement)) == std::u16string::npos) return wide;
+  wide.clear();
+  for (char c : text) wide += static_cast<char16_t>(static_cast<uint8_t>(c));
   return wide;
 }
 

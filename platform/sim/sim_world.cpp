@@ -21,6 +21,17 @@ void SimLog(const char* op, uintptr_t handle, uint32_t a, uint32_t b, uint32_t c
   SimWorld& world = World();
   world.calls.push_back(call);
   ++world.callCounts[call.op];
+  if (const char* twin = SimNarrowTwin(call.op)) ++world.callCounts[twin];
+}
+
+// Machine files name a failing program-path query or file creation by its
+// 8-bit form, counted over both forms: the report's path and file are asked
+// in UTF-16, the filters opened in 8 bits, and "the nth CreateFileA" is the
+// nth creation of either, as it was when both were 8-bit.
+const char* SimNarrowTwin(const std::string& op) {
+  if (op == "GetModuleFileNameW") return "GetModuleFileNameA";
+  if (op == "CreateFileW") return "CreateFileA";
+  return nullptr;
 }
 
 SimCall& SimThisCall() { return World().calls.back(); }
@@ -61,7 +72,7 @@ bool SimFailCall(const std::string& op, uint32_t nth, DWORD error) {
   return true;
 }
 
-bool SimCallFails(const char* op) {
+static bool SimFailsAs(const std::string& op) {
   SimWorld& world = World();
   auto count = world.callCounts.find(op);
   if (count == world.callCounts.end()) return false;
@@ -72,6 +83,11 @@ bool SimCallFails(const char* op) {
     }
   }
   return false;
+}
+
+bool SimCallFails(const char* op) {
+  const char* twin = SimNarrowTwin(op);
+  return SimFailsAs(op) || (twin != nullptr && SimFailsAs(twin));
 }
 
 void SimFlag(const std::string& what) { World().misuse.push_back(what); }

@@ -79,6 +79,9 @@ SimCall& SimThisCall();
 // True when the call of op just logged is to fail; its error is then the
 // last error.
 bool SimCallFails(const char* op);
+// The 8-bit operation a wide one also counts as, for failing calls; null
+// for the others.
+const char* SimNarrowTwin(const std::string& op);
 void SimFlag(const std::string& what);
 std::string SimHex(uintptr_t value);
 
