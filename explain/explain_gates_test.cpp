@@ -49,7 +49,7 @@ const GateCase kInterfaceCases[] = {
     {"a path of 261 characters", [](SimInterface* i, SimPin*) { i->path = std::string(261, 'p'); }, "detail",
      "no-path", "device path not delivered (122 ERROR_INSUFFICIENT_BUFFER)"},
     {"no alias", [](SimInterface* i, SimPin*) { i->renderAlias.reset(); }, "capture-alias", "no-capture-alias",
-     "no capture alias (0xE0000217 ERROR_NO_SUCH_INTERFACE_DEVICE)"},
+     "no capture alias (0xE0000225 ERROR_NO_SUCH_INTERFACE_DEVICE)"},
     {"a capture alias of flags 0", [](SimInterface* i, SimPin*) { i->renderAlias.reset(); i->captureAlias = 0; },
      "capture-alias", "capture-alias-unusable", "capture alias flags 0 not usable"},
     {"no filter", [](SimInterface* i, SimPin*) { i->opens = false; }, "open", "filter-not-opened",

@@ -22,7 +22,7 @@ TEST(ExplainSummary, TheTypicalMachineLeavesOutExactlyThese) {
   EXPECT_EQ(Lines(tree), (std::vector<std::string>{
                              hd + "interface 1 \"Speakers\", pin 1: left out at communication: communication is bridge",
                              hd + "interface 2 \"Microphone\", pin 0: left out at communication: communication is bridge",
-                             hd + "interface 3: left out at capture alias: no capture alias (0xE0000217 ERROR_NO_SUCH_INTERFACE_DEVICE)",
+                             hd + "interface 3: left out at capture alias: no capture alias (0xE0000225 ERROR_NO_SUCH_INTERFACE_DEVICE)",
                              "Device 2 \"USB Audio Device\", interface 1 \"USB Audio Interface\", pin 2: left out at "
                              "communication: communication is none",
                              "Device 3 \"Line Converter\", interface 1 \"Line Bridge\", pin 0: left out at "

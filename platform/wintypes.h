@@ -124,8 +124,9 @@ constexpr DWORD ERROR_OPERATION_ABORTED = 995;
 constexpr DWORD ERROR_IO_PENDING = 997;
 constexpr DWORD ERROR_NOT_FOUND = 1168;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
-// SetupAPI's own code: no alias in the class asked.
-constexpr DWORD ERROR_NO_SUCH_INTERFACE_DEVICE = 0xE0000217u;
+// SetupAPI's own code: no alias in the class asked (setupapi.h spells it
+// as ERROR_NO_SUCH_DEVICE_INTERFACE, 0x225 among its application errors).
+constexpr DWORD ERROR_NO_SUCH_INTERFACE_DEVICE = 0xE0000225u;
 
 // Final states of an overlapped request, as the platform leaves them in
 // OVERLAPPED.Internal (NTSTATUS values).

@@ -12,6 +12,8 @@
 namespace ksr {
 
 static_assert(sizeof(ksr::SP_DEVINFO_DATA) == sizeof(::SP_DEVINFO_DATA), "SP_DEVINFO_DATA");
+static_assert(ksr::ERROR_NO_SUCH_INTERFACE_DEVICE == static_cast<ksr::DWORD>(ERROR_NO_SUCH_INTERFACE_DEVICE),
+              "SetupAPI's missing-alias code");
 static_assert(offsetof(ksr::SP_DEVINFO_DATA, DevInst) == offsetof(::SP_DEVINFO_DATA, DevInst),
               "DevInst offset");
 static_assert(sizeof(ksr::SP_DEVICE_INTERFACE_DATA) == sizeof(::SP_DEVICE_INTERFACE_DATA),
