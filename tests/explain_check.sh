@@ -98,6 +98,8 @@ machine["devices"][0]["interfaces"][0]["pins"][0]["globalInstances"] = {"unread"
 json.dump(machine, sys.stdout)
 PY
 run_sim --explain "$out/cut.json" >"$out/cut.out" 2>"$out/cut.err"; rc=$?
+# Windows programs end their lines in CR LF.
+sed -i 's/\r$//' "$out/cut.out" "$out/cut.err"
 hd='ksreport-sim: cut answer: Device 1 "High Definition Audio Device"'
 check "sim: a cut capture explains and exits 3, saying why and listing each answer cut, once" \
   '[ $rc -eq 3 ] && grep -q "^Explanation of" "$out/cut.out" && grep -q "an answer over 1 MiB" "$out/cut.err" &&
