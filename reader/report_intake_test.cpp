@@ -89,6 +89,31 @@ TEST(ReportIntake, ValuesWithRunsOfSpacesReadTheSameAfterEveryTransport) {
   }
 }
 
+// A description whose pieces are longer than the mail's width and hold
+// " / " of their own cannot always be joined again after a wrap; the
+// device then stops where the wrap broke it, and says so, and no value is
+// read wrong.
+TEST(ReportIntake, AWrapThatCannotBeUndoneStopsTheDevice) {
+  std::string pristine = TypicalReport();
+  std::string from = "High Definition Audio Device / Generic Audio Maker / hdaudio.sys";
+  std::string to = "Wine Gates / Generic / winegate" + std::string(120, 'd') + " /  / " + std::string(80, 's') + ".sys";
+  pristine.replace(pristine.find(from), from.size(), to);
+  std::vector<ParsedReport> strict, got;
+  std::string error;
+  ASSERT_TRUE(ReportRead(pristine, true, &strict, &error)) << error;
+  std::vector<std::string> kinds;
+  std::string mailed = ReportTransportApply(pristine, {ReportTransportNamed("wrapped at 60 columns")}, &kinds);
+  ASSERT_NE(mailed, pristine);
+  ASSERT_TRUE(ReportRead(mailed, false, &got, &error)) << error;
+  ASSERT_EQ(got.size(), 1u);
+  ASSERT_EQ(got[0].Devices.size(), strict[0].Devices.size());
+  const ParsedDevice& d = got[0].Devices[0];
+  if (d.Description != strict[0].Devices[0].Description || d.Service != strict[0].Devices[0].Service) {
+    EXPECT_TRUE(d.Stopped.has_value()) << "read as \"" << d.Description << "\" / \"" << d.Service << "\"";
+  }
+  for (size_t i = 1; i < got[0].Devices.size(); ++i) EXPECT_FALSE(got[0].Devices[i].Stopped) << i;
+}
+
 // A value's own U+00A0 stays when a UTF-8 mail made the report's spaces
 // non-breaking ones: the repair touches only lines that do not parse.
 TEST(ReportIntake, AValuesOwnNonBreakingSpaceStays) {

@@ -94,6 +94,24 @@ void FuzzCut(const std::string& bytes, const ksr::ParsedReport& whole) {
   }
 }
 
+// The devices read after a wrap that could not be undone: each one that
+// reads otherwise than the pristine one stopped where the wrap broke it,
+// and says so; none reads as a different value.
+bool FuzzWrapStoppedOnly(const ksr::ParsedReport& got, const ksr::ParsedReport& want,
+                         const std::vector<const ksr::ReportTransport*>& way) {
+  bool wrapped = std::any_of(way.begin(), way.end(), [](const ksr::ReportTransport* t) {
+    return std::string(t->Name) == "wrapped at 60 columns";
+  });
+  if (!wrapped || got.Devices.size() != want.Devices.size()) return false;
+  for (size_t i = 0; i < got.Devices.size(); ++i) {
+    ksr::ParsedReport a = want, b = want;
+    a.Devices = {want.Devices[i]};
+    b.Devices = {got.Devices[i]};
+    if (!ksr::ReportSameContent(a, b) && !got.Devices[i].Stopped) return false;
+  }
+  return true;
+}
+
 // A report read after the way ways, which must give the same content and
 // name the kinds.
 void FuzzTransported(const std::string& report, const ksr::ParsedReport& strict,
@@ -103,10 +121,17 @@ void FuzzTransported(const std::string& report, const ksr::ParsedReport& strict,
   std::vector<ksr::ParsedReport> got;
   std::string error;
   FuzzCheck(ksr::ReportRead(bytes, false, &got, &error));
-  FuzzCheck(got.size() == 1 && ksr::ReportSameContent(got[0], ksr::ReportAfterTransport(strict, way)));
+  ksr::ParsedReport want = ksr::ReportAfterTransport(strict, way);
+  FuzzCheck(got.size() == 1);
+  bool same = ksr::ReportSameContent(got[0], want);
+  FuzzCheck(same || FuzzWrapStoppedOnly(got[0], want, way));
+  // A wrap left as it came is not named as undone.
+  if (!same) kinds.erase(std::remove(kinds.begin(), kinds.end(), "wrapped-lines"), kinds.end());
+  std::vector<std::string> named = got[0].Transport;
+  if (!same) named.erase(std::remove(named.begin(), named.end(), "wrapped-lines"), named.end());
   std::sort(kinds.begin(), kinds.end());
-  std::sort(got[0].Transport.begin(), got[0].Transport.end());
-  FuzzCheck(got[0].Transport == kinds);
+  std::sort(named.begin(), named.end());
+  FuzzCheck(named == kinds);
 }
 
 }  // namespace
