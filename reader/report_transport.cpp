@@ -134,6 +134,9 @@ std::string Tabs(const std::string& report) {
 // single space within the width, as often as it takes.
 std::string Wrapped(const std::string& report, size_t width) {
   return EachLine(report, [width](const std::string& line, size_t) {
+    // The banner is the tool's own words, shorter than any mail's width;
+    // only a damaged one is longer, and that is no wrap to undo.
+    if (line.compare(0, 9, "ksreport ") == 0) return line;
     std::string out, rest = line;
     while (rest.size() > width) {
       size_t at = std::string::npos;
