@@ -3,6 +3,10 @@
 #include "platform/layer.h"
 #include "platform/platform.h"
 
+// Taken before the Windows headers, whose macro of the same name would
+// replace it.
+static constexpr ksr::DWORD kOwnNoSuchInterfaceDevice = ksr::ERROR_NO_SUCH_INTERFACE_DEVICE;
+
 #include <windows.h>
 #include <setupapi.h>
 
@@ -12,7 +16,7 @@
 namespace ksr {
 
 static_assert(sizeof(ksr::SP_DEVINFO_DATA) == sizeof(::SP_DEVINFO_DATA), "SP_DEVINFO_DATA");
-static_assert(ksr::ERROR_NO_SUCH_INTERFACE_DEVICE == static_cast<ksr::DWORD>(ERROR_NO_SUCH_INTERFACE_DEVICE),
+static_assert(kOwnNoSuchInterfaceDevice == static_cast<ksr::DWORD>(ERROR_NO_SUCH_INTERFACE_DEVICE),
               "SetupAPI's missing-alias code");
 static_assert(offsetof(ksr::SP_DEVINFO_DATA, DevInst) == offsetof(::SP_DEVINFO_DATA, DevInst),
               "DevInst offset");
