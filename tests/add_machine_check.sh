@@ -38,7 +38,7 @@ check "its expected report is the capture program's own, after the banner" \
 check "exit 0 is not stored" '[ ! -e "$machines/typical-capture.expected-exit" ]'
 check "it plays as stored" 'plays_as_stored "$m"'
 check "the report and the explanation's outline are printed" \
-  'grep -q "^   +Microphone$" "$out/add.out" && grep -q "^Explanation of " "$out/add.out" &&
+  'grep -q "^   +Microphone$" "$out/add.out" && grep -q "^Explanation of" "$out/add.out" &&
    grep -q "interface [0-9]: left out at capture alias" "$out/add.out" && ! grep -q "SPDRP_DEVICEDESC" "$out/add.out"'
 
 # A capture cut at its 1 MiB bound: stored with the runner's status 3.

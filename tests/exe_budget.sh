@@ -12,7 +12,7 @@ dlls=$("$objdump" -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort
 echo "imports:" $dlls
 for dll in $dlls; do
   case "$dll" in
-    kernel32.dll|advapi32.dll|setupapi.dll|msvcrt.dll|user32.dll|ntdll.dll|api-ms-win-*) ;;
+    kernel32.dll|advapi32.dll|setupapi.dll|msvcrt.dll|user32.dll|shell32.dll|ntdll.dll|api-ms-win-*) ;;
     *) check_fail "imports $dll, which is not a Windows system DLL" ;;
   esac
 done
