@@ -4,7 +4,7 @@
 // written again on purpose (scripts/add-machine --update NAME).
 #include <gtest/gtest.h>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "machine_list.h"
 #include "report/layout.h"
 #include "tests/test.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "bench/bench_machines.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@
 #include <malloc.h>
 #endif
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "bench/bench_machines.h"
 
 namespace ksr {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "reader/report_intake.h"
 #include "reader/report_table.h"
 #include "reader/report_transport.h"

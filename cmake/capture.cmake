@@ -21,17 +21,17 @@ target_link_libraries(ks_capture_layer PUBLIC ks_capture_model ks_writer)
 ksreport_sim_library(ks_sim_below)
 target_compile_definitions(ks_sim_below PRIVATE KSR_PLATFORM_BELOW)
 
-# The runner's run (app/sim_run.cpp) makes no platform call of its own, so
+# The runner's run (runner/sim_run.cpp) makes no platform call of its own, so
 # it is built in here over the recorder rather than linked from ks_simrun,
 # which brings the simulated platform as the logic's own.
-add_executable(ksreport-capture-sim app/capture_sim_main.cpp app/sim_run.cpp)
+add_executable(ksreport-capture-sim capture/capture_sim_main.cpp runner/sim_run.cpp)
 ksreport_warnings(ksreport-capture-sim)
 target_link_libraries(ksreport-capture-sim PRIVATE ks_logic ks_capture_layer ks_sim_below)
 
 if(WIN32)
   ksreport_win32_library(ks_win32_below)
   target_compile_definitions(ks_win32_below PRIVATE KSR_PLATFORM_BELOW)
-  add_executable(ksreport-capture app/capture_main.cpp)
+  add_executable(ksreport-capture capture/capture_main.cpp)
   ksreport_windows_resource(ksreport-capture
     "ksreport-capture - records a machine's kernel-streaming audio answers")
   ksreport_product(ksreport-capture)

@@ -19,7 +19,8 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp
   ${CMAKE_SOURCE_DIR}/reader/*_test.cpp
-  ${CMAKE_SOURCE_DIR}/capture/*_test.cpp)
+  ${CMAKE_SOURCE_DIR}/capture/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)
 # Every machine file of the tree, for the tests that play them all.
 file(GLOB KSREPORT_MACHINES CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/examples/*.json ${CMAKE_SOURCE_DIR}/tests/machines/*.json)
@@ -33,15 +34,15 @@ file(WRITE ${CMAKE_BINARY_DIR}/generated/machine_list.h.new
 configure_file(${CMAKE_BINARY_DIR}/generated/machine_list.h.new
   ${CMAKE_BINARY_DIR}/generated/machine_list.h COPYONLY)
 
-add_executable(ksreport_tests tests/test.cpp tests/fuzz/machine_codec.cpp
-  ${KSREPORT_TEST_SOURCES})
+add_executable(ksreport_tests tests/test.cpp tests/fuzz/machine_codec.cpp tests/json_schema.cpp
+  tests/explain_listing.cpp ${KSREPORT_TEST_SOURCES})
 ksreport_warnings(ksreport_tests)
 # Only the files that open source-tree files are told where the tree is: the
 # others then compile to the same command in every checkout, and the
 # compiler cache serves them to a clean clone in another folder.
 set_property(SOURCE tests/test.cpp reader/report_view_test.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(ksreport_tests PRIVATE ks_simrun ks_reader ks_capture_model gtest gtest_main)
+target_link_libraries(ksreport_tests PRIVATE ks_explain ks_capture_model gtest gtest_main)
 # The JSON tests of the reader parse what it wrote; cross builds find the
 # library only here.
 target_include_directories(ksreport_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
@@ -136,7 +137,7 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT KSREPORT_SANITIZE)
        ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
   add_test(NAME static_analysis COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static_analysis.sh
            ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/static_analysis_sources.txt
-           app/main.cpp app/capture_main.cpp ${windows_forwarders})
+           app/main.cpp capture/capture_main.cpp ${windows_forwarders})
   add_test(NAME product_no_heap COMMAND bash ${CMAKE_SOURCE_DIR}/tests/product_no_heap.sh
            $<TARGET_FILE:ks_logic>)
 endif()
@@ -220,17 +221,8 @@ if(WIN32 AND MINGW AND ksreport_emulated)
   endif()
 endif()
 
-# Explaining runs: a test binary of its own, since it links the logic with
-# its note points (cmake/explain.cmake) and the one above the logic without.
-file(GLOB KSREPORT_EXPLAIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)
-add_executable(ksreport_explain_tests tests/test.cpp tests/json_schema.cpp tests/explain_listing.cpp tests/fuzz/machine_codec.cpp
-  ${KSREPORT_EXPLAIN_TEST_SOURCES})
-ksreport_warnings(ksreport_explain_tests)
-target_include_directories(ksreport_explain_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
-target_link_libraries(ksreport_explain_tests PRIVATE ks_explain gtest gtest_main)
-ksreport_static_runtime(ksreport_explain_tests)
+# Explaining runs from the command line.
 if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
-  add_test(NAME explain COMMAND ksreport_explain_tests)
   add_test(NAME explain_cli COMMAND bash ${CMAKE_SOURCE_DIR}/tests/explain_check.sh
            $<TARGET_FILE:ksreport-sim> $<TARGET_FILE:ksreport-read> ${CMAKE_SOURCE_DIR}
            ${CMAKE_BINARY_DIR}/explain-out)
@@ -238,6 +230,6 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     set_tests_properties(explain_cli PROPERTIES ENVIRONMENT "KSREPORT_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
   if(ksreport_emulated AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set_tests_properties(explain explain_cli PROPERTIES LABELS wine32)
+    set_tests_properties(explain_cli PROPERTIES LABELS wine32)
   endif()
 endif()

@@ -1,5 +1,5 @@
 #include "discovery/discovery.h"
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "platform/platform.h"
 #include "report/layout.h"
 #include "store/arena.h"
@@ -67,14 +67,18 @@ void DeviceWalk() {
     DeviceRecord* device = DeviceRecordNew();
     // An exhausted store ends the walk as if the enumeration had ended;
     // everything kept so far stays linked.
-    if (KSR_WHY(Note::kStoreExhausted, kDeviceRecordSize, device == nullptr)) break;
+    if (device == nullptr) {
+      NoteMake(Note::kStoreExhausted, kDeviceRecordSize);
+      break;
+    }
     // 28 bytes on 32-bit Windows, 32 on 64-bit: the platform refuses others.
     device->DeviceInfoData.cbSize = sizeof(SP_DEVINFO_DATA);
     if (!SetupDiEnumDeviceInfo(gDeviceInfoSet, index, &device->DeviceInfoData)) {
       DeviceRecordPrune();
       break;
     }
-    if (KSR_WHY(Note::kStoreExhausted, kDeviceStringsRoom, !ArenaHasRoom(kDeviceStringsRoom))) {
+    if (!ArenaHasRoom(kDeviceStringsRoom)) {
+      NoteMake(Note::kStoreExhausted, kDeviceStringsRoom);
       DeviceRecordPrune();
       break;
     }

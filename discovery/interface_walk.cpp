@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "discovery/discovery.h"
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "kstream/kstream.h"
 #include "platform/platform.h"
 #include "report/layout.h"
@@ -60,11 +60,13 @@ LONG RegistryReadString(HKEY key, const char* valueName, char* buffer) {
 
 bool AliasUsable(InterfaceRecord* record, const GUID& aliasClass) {
   record->AliasData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
-  return KSR_GATE(GuidEqual(aliasClass, KSCATEGORY_RENDER) ? Note::kInterfaceRenderAlias
-                                                           : Note::kInterfaceCaptureAlias,
-                  SetupDiGetDeviceInterfaceAlias(gDeviceInfoSet, &record->InterfaceData, &aliasClass,
-                                                 &record->AliasData) &&
-                      InterfaceFlagsUsable(record->AliasData.Flags));
+  bool usable = SetupDiGetDeviceInterfaceAlias(gDeviceInfoSet, &record->InterfaceData, &aliasClass,
+                                               &record->AliasData) &&
+                InterfaceFlagsUsable(record->AliasData.Flags);
+  NoteMake(GuidEqual(aliasClass, KSCATEGORY_RENDER) ? Note::kInterfaceRenderAlias
+                                                    : Note::kInterfaceCaptureAlias,
+           usable);
+  return usable;
 }
 
 void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
@@ -84,13 +86,21 @@ void ReadFriendlyName(InterfaceRecord* record, HKEY key) {
 // The gates, the Interface line and the pins of one enumerated interface.
 // Every path out leaves the filter and the key closed.
 void InspectInterface(InterfaceRecord* record) {
-  if (!KSR_GATE(Note::kInterfaceFlags, InterfaceFlagsUsable(record->InterfaceData.Flags))) return;
-  if (!KSR_GATE(Note::kInterfaceDetail, ReadDetailBlock(record))) return;
+  bool flagsUsable = InterfaceFlagsUsable(record->InterfaceData.Flags);
+  NoteMake(Note::kInterfaceFlags, flagsUsable);
+  if (!flagsUsable) return;
+  bool detailRead = ReadDetailBlock(record);
+  NoteMake(Note::kInterfaceDetail, detailRead);
+  if (!detailRead) return;
   if (!AliasUsable(record, KSCATEGORY_RENDER) && !AliasUsable(record, KSCATEGORY_CAPTURE)) return;
   InterfaceOpen(record);
-  if (!KSR_GATE(Note::kInterfaceOpen, record->DeviceHandle != INVALID_HANDLE_VALUE)) return;
+  bool opened = record->DeviceHandle != INVALID_HANDLE_VALUE;
+  NoteMake(Note::kInterfaceOpen, opened);
+  if (!opened) return;
   HKEY key = SetupDiOpenDeviceInterfaceRegKey(gDeviceInfoSet, &record->InterfaceData, 0, KEY_READ);
-  if (!KSR_GATE(Note::kInterfaceKey, key != INVALID_HANDLE_VALUE)) {
+  bool keyOpened = key != INVALID_HANDLE_VALUE;
+  NoteMake(Note::kInterfaceKey, keyOpened);
+  if (!keyOpened) {
     InterfaceClose(record);
     return;
   }
@@ -109,7 +119,10 @@ void InterfaceWalk() {
     InterfaceRecord* record = InterfaceRecordNew();
     // An exhausted store ends this device's interfaces as if the
     // enumeration had ended there.
-    if (KSR_WHY(Note::kStoreExhausted, kInterfaceRecordSize, record == nullptr)) return;
+    if (record == nullptr) {
+      NoteMake(Note::kStoreExhausted, kInterfaceRecordSize);
+      return;
+    }
     // 28 bytes on 32-bit Windows, 32 on 64-bit: the platform refuses others.
     record->InterfaceData.cbSize = sizeof(SP_DEVICE_INTERFACE_DATA);
     if (!SetupDiEnumDeviceInterfaces(gDeviceInfoSet, &device->DeviceInfoData, &KSCATEGORY_AUDIO,
@@ -117,7 +130,10 @@ void InterfaceWalk() {
       break;
     }
     gWalk.CurrentPin = nullptr;
-    if (KSR_WHY(Note::kStoreExhausted, kInterfaceStringsRoom, !ArenaHasRoom(kInterfaceStringsRoom))) break;
+    if (!ArenaHasRoom(kInterfaceStringsRoom)) {
+      NoteMake(Note::kStoreExhausted, kInterfaceStringsRoom);
+      break;
+    }
     InspectInterface(record);
     InterfaceRecordPrune();
   }

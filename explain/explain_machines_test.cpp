@@ -113,6 +113,8 @@ TEST(ExplainMachines, TheExplainedRunWritesTheSameReportAsAPlainRun) {
     ExplainRun explained = ExplainMachine(machine);
     EXPECT_EQ(explained.run.report, plain.report) << file;
     EXPECT_EQ(explained.run.misuse, plain.misuse) << file;
+    // The observer goes with the explained run: later runs make no notes.
+    EXPECT_EQ(NoteObserve(nullptr), nullptr) << file;
   }
 }
 

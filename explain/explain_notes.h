@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 
 namespace ksr {
 
@@ -18,9 +18,10 @@ struct ExplainNoteEntry {
   size_t at = 0;  // platform calls made before the note
 };
 
-// Starts recording: the notes made from now on are kept, each stamped with
-// what clock() gives (the number of platform calls made so far). Until this
-// is called, and after ExplainNotesStop, note points record nothing.
+// Starts recording: installs the note observer, which keeps every note made
+// from now on, each stamped with what clock() gives (the number of platform
+// calls made so far). Until this is called, and after ExplainNotesStop, no
+// observer is installed and note points do nothing.
 void ExplainNotesStart(size_t (*clock)());
 
 // Ends recording and hands over what was recorded.

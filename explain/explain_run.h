@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "explain/explain_command.h"
 #include "explain/explain_tree.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "platform/wintypes.h"
 
 namespace ksr {
@@ -12,7 +12,9 @@ namespace ksr {
 // True when length bytes at offset lie within limit. 64-bit offsets, so a
 // walk driven by a driver's numbers can't wrap.
 inline bool KsAnswerHas(uint32_t limit, uint64_t offset, uint64_t length) {
-  return KSR_WHY_NOT(Note::kPastAnswer, offset + length, offset <= limit && length <= limit - offset);
+  if (offset <= limit && length <= limit - offset) return true;
+  NoteMake(Note::kPastAnswer, offset + length);
+  return false;
 }
 
 // The number at offset, when its 4 bytes lie within limit.

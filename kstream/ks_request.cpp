@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/ks_slots.h"
 #include "kstream/kstream.h"
@@ -15,7 +15,10 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Without an event there is no way to learn when the request ends, so it
   // is not sent.
-  if (KSR_WHY(Note::kNoEvent, 0, event == nullptr)) return 0;
+  if (event == nullptr) {
+    NoteMake(Note::kNoEvent);
+    return 0;
+  }
   slot->Count = 0;
   std::memset(&slot->Overlapped, 0, sizeof slot->Overlapped);
   // The low bit keeps the completion off any I/O completion port; handles
@@ -42,7 +45,7 @@ uint32_t KsSyncIoctl(HANDLE handle, DWORD controlCode, void* input, DWORD inputL
     return 0;
   }
   if (staged) std::memcpy(output, slot->Output, outputLength);
-  KSR_NOTE(Note::kRequestCount, count);
+  NoteMake(Note::kRequestCount, count);
   CloseHandle(event);
   return count;
 }
@@ -60,12 +63,38 @@ uint32_t KsPinPropertyGet(HANDLE handle, uint32_t pinId, uint32_t propertyId, vo
   return KsSyncIoctl(handle, IOCTL_KS_PROPERTY, block, kKsRequestSize, output, outputLength);
 }
 
+namespace {
+
+// The item count of a list answer of delivered bytes, of which limit are
+// in the buffer: false when nothing was delivered, the count can't be read
+// or it is 0.
+bool ReadItemCount(const uint8_t* buffer, uint32_t delivered, uint32_t limit, uint32_t* count) {
+  if (delivered == 0) {
+    NoteMake(Note::kNothingDelivered);
+    return false;
+  }
+  if (!KsAnswerReadU32(buffer, limit, 4, count)) return false;
+  if (*count == 0) {
+    NoteMake(Note::kCountZero);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAnswer* answer) {
   uint32_t size = KsPinPropertyGet(handle, pinId, propertyId, nullptr, 0);
-  if (KSR_WHY(Note::kNoSize, 0, size == 0)) return false;
+  if (size == 0) {
+    NoteMake(Note::kNoSize);
+    return false;
+  }
   // Zero-filled: a driver may report more bytes than it wrote.
   auto* buffer = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
-  if (KSR_WHY(Note::kNoBuffer, size, buffer == nullptr)) return false;
+  if (buffer == nullptr) {
+    NoteMake(Note::kNoBuffer, size);
+    return false;
+  }
   uint32_t abandoned = KsRequestsAbandoned();
   uint32_t delivered = KsPinPropertyGet(handle, pinId, propertyId, buffer, size);
   // A request given up may still write into its buffer: it is never freed.
@@ -74,8 +103,7 @@ bool FetchMultipleItem(HANDLE handle, uint32_t pinId, uint32_t propertyId, KsAns
   // size query, or the driver over-reports): only the buffer is read.
   uint32_t limit = delivered < size ? delivered : size;
   uint32_t count = 0;
-  if (KSR_WHY(Note::kNothingDelivered, 0, delivered == 0) || !KsAnswerReadU32(buffer, limit, 4, &count) ||
-      KSR_WHY(Note::kCountZero, 0, count == 0)) {
+  if (!ReadItemCount(buffer, delivered, limit, &count)) {
     HeapFree(GetProcessHeap(), 0, buffer);
     return false;
   }

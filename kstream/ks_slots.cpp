@@ -1,6 +1,6 @@
 #include "kstream/ks_slots.h"
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "platform/platform.h"
 
 namespace ksr {
@@ -23,7 +23,7 @@ KsRequestSlot* KsSlotFor(HANDLE handle) {
 }
 
 bool KsSlotCancel(HANDLE handle, HANDLE event, KsRequestSlot* slot) {
-  KSR_NOTE(Note::kPending);
+  NoteMake(Note::kPending);
   CancelIoEx(handle, &slot->Overlapped);
   // A driver without a cancel routine never ends a request it holds, and a
   // failed wait tells nothing about the request: either way it is given up.

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/kstream.h"
 #include "report/layout.h"
@@ -12,8 +12,8 @@ namespace {
 // A 4-byte property: true with its value when exactly 4 bytes came back.
 bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t* value) {
   uint8_t answer[4] = {0, 0, 0, 0};
-  if (KSR_WHY(Note::kAnswerLength, sizeof answer,
-              KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer)) {
+  if (KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer) {
+    NoteMake(Note::kAnswerLength, sizeof answer);
     return false;
   }
   *value = WireLoadU32(answer);
@@ -23,8 +23,11 @@ bool GetU32Property(HANDLE handle, uint32_t pinId, uint32_t propertyId, uint32_t
 // KSPIN_CINSTANCES preset to PossibleCount 1, CurrentCount 0.
 bool GetInstances(HANDLE handle, uint32_t pinId, uint32_t propertyId) {
   uint8_t answer[8] = {1, 0, 0, 0, 0, 0, 0, 0};
-  return KSR_WHY_NOT(Note::kAnswerLength, sizeof answer,
-                     KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) == sizeof answer);
+  if (KsPinPropertyGet(handle, pinId, propertyId, answer, sizeof answer) != sizeof answer) {
+    NoteMake(Note::kAnswerLength, sizeof answer);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -51,7 +54,7 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
       break;
     }
   }
-  KSR_NOTE(Note::kListMatch, found);
+  NoteMake(Note::kListMatch, found);
   KsAnswerFree(&answer);
   return found;
 }
@@ -59,26 +62,28 @@ bool KsListHasIdentifier(HANDLE deviceHandle, uint32_t pinId, uint32_t propertyI
 bool KsPinQualify(HANDLE deviceHandle, PinRecord* pin, uint32_t* dataflow) {
   uint32_t pinId = pin->PinId;
   uint32_t communication = 0;
-  KSR_NOTE(Note::kPinGate, kGateCommunication);
-  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_COMMUNICATION, &communication) ||
-      KSR_WHY(Note::kNoConnection, communication, (communication & 1) == 0)) {
+  NoteMake(Note::kPinGate, kGateCommunication);
+  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_COMMUNICATION, &communication)) return false;
+  if ((communication & 1) == 0) {
+    NoteMake(Note::kNoConnection, communication);
     return false;
   }
-  KSR_NOTE(Note::kPinGate, kGateInstances);
+  NoteMake(Note::kPinGate, kGateInstances);
   if (!KsPinInstanceProbe(deviceHandle, pinId)) return false;
-  KSR_NOTE(Note::kPinGate, kGateInterfaces);
+  NoteMake(Note::kPinGate, kGateInterfaces);
   if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_INTERFACES,
                            KSINTERFACESETID_Standard)) {
     return false;
   }
-  KSR_NOTE(Note::kPinGate, kGateMediums);
+  NoteMake(Note::kPinGate, kGateMediums);
   if (!KsListHasIdentifier(deviceHandle, pinId, KSPROPERTY_PIN_MEDIUMS, KSMEDIUMSETID_Standard)) {
     return false;
   }
-  KSR_NOTE(Note::kPinGate, kGateDataflow);
+  NoteMake(Note::kPinGate, kGateDataflow);
   uint32_t flow = 0;
-  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_DATAFLOW, &flow) ||
-      KSR_WHY(Note::kNoDataflow, flow, (flow & 3) == 0)) {
+  if (!GetU32Property(deviceHandle, pinId, KSPROPERTY_PIN_DATAFLOW, &flow)) return false;
+  if ((flow & 3) == 0) {
+    NoteMake(Note::kNoDataflow, flow);
     return false;
   }
   *dataflow = flow;
@@ -89,18 +94,21 @@ void KsInspectPins(HANDLE deviceHandle, InterfaceRecord* record) {
   KsRequestFilterBegin();
   uint32_t pinCount = 0;
   if (!GetU32Property(deviceHandle, 0, KSPROPERTY_PIN_CTYPES, &pinCount)) return;
-  KSR_NOTE(Note::kPinCount, pinCount);
+  NoteMake(Note::kPinCount, pinCount);
   ReportNumPinsLine(pinCount);
   record->PinCount = pinCount;
   for (uint32_t pinId = 0; pinId < record->PinCount; ++pinId) {
     PinRecord* pin = PinRecordNew();
     // An exhausted store ends the pins as if the count had ended there.
-    if (KSR_WHY(Note::kStoreExhausted, kPinRecordSize, pin == nullptr)) break;
+    if (pin == nullptr) {
+      NoteMake(Note::kStoreExhausted, kPinRecordSize);
+      break;
+    }
     pin->PinId = pinId;
-    KSR_NOTE(Note::kPinBegin, pinId);
+    NoteMake(Note::kPinBegin, pinId);
     uint32_t dataflow = 0;
     if (KsPinQualify(deviceHandle, pin, &dataflow)) {
-      KSR_NOTE(Note::kPinListed, dataflow);
+      NoteMake(Note::kPinListed, dataflow);
       ReportPinLine(pinId, dataflow);
       KsPinSelectRange(deviceHandle, pin);
     }

@@ -1,4 +1,4 @@
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "kstream/answer_bytes.h"
 #include "kstream/kstream.h"
 #include "report/layout.h"
@@ -13,34 +13,44 @@ enum class RangePass { kPcm, kWildcard };
 // the answer is passed over.
 bool RangeUsable(const KsAnswer& answer, uint64_t at, RangePass pass) {
   if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kMajorFormatAt, KSDATAFORMAT_TYPE_AUDIO)) {
-    KSR_NOTE(Note::kNotAudio, at);
+    NoteMake(Note::kNotAudio, at);
     return false;
   }
   const GUID& sub = pass == RangePass::kPcm ? KSDATAFORMAT_SUBTYPE_PCM : KSDATAFORMAT_SUBTYPE_WILDCARD;
   if (!KsAnswerMatchGuid(answer.Data, answer.Length, at + kSubFormatAt, sub)) {
-    KSR_NOTE(Note::kOtherSubtype, at);
+    NoteMake(Note::kOtherSubtype, at);
     return false;
   }
   if (pass == RangePass::kPcm &&
       !KsAnswerMatchGuid(answer.Data, answer.Length, at + kSpecifierAt, KSDATAFORMAT_SPECIFIER_WAVEFORMATEX)) {
-    KSR_NOTE(Note::kOtherSpecifier, at);
+    NoteMake(Note::kOtherSpecifier, at);
     return false;
   }
   if (!KsAnswerHas(answer.Length, at, kDataRangeAudioSize)) return false;
-  return KSR_WHY_NOT(Note::kFewBits, at, WireLoadU32(answer.Data + at + kMaxBitsAt) >= 16);
+  if (WireLoadU32(answer.Data + at + kMaxBitsAt) < 16) {
+    NoteMake(Note::kFewBits, at);
+    return false;
+  }
+  return true;
 }
 
 void FoldRanges(const KsAnswer& answer, PcmRange* best, RangePass pass) {
-  KSR_NOTE(Note::kRangePass, pass == RangePass::kPcm ? kPassPcm : kPassWildcard);
+  NoteMake(Note::kRangePass, pass == RangePass::kPcm ? kPassPcm : kPassWildcard);
   uint64_t at = kKsItemsOffset;
   for (uint32_t i = 0; i < answer.Count; ++i) {
-    KSR_NOTE(Note::kRangeAt, at);
-    if (KSR_WHY(Note::kRangeHeadPast, at, !KsAnswerHas(answer.Length, at, kRangeHeadSize))) return;
+    NoteMake(Note::kRangeAt, at);
+    if (!KsAnswerHas(answer.Length, at, kRangeHeadSize)) {
+      NoteMake(Note::kRangeHeadPast, at);
+      return;
+    }
     if (RangeUsable(answer, at, pass)) MergeDataRange(best, answer.Data + at);
     uint32_t formatSize = WireLoadU32(answer.Data + at + kFormatSizeAt);
     // A range of size 0 would be looked at again for the rest of the count
     // with the same result; one look is all it gives.
-    if (KSR_WHY(Note::kFormatSizeZero, at, formatSize == 0)) return;
+    if (formatSize == 0) {
+      NoteMake(Note::kFormatSizeZero, at);
+      return;
+    }
     at += formatSize;
   }
 }
@@ -58,13 +68,13 @@ void MergeDataRange(PcmRange* best, const uint8_t* range) {
     best->MaxBits = bits;
     best->MinSampleRate = minRate;
     best->MaxSampleRate = maxRate;
-    KSR_NOTE(Note::kMergeReplaced);
+    NoteMake(Note::kMergeReplaced);
   } else if (channels == best->MaxChannels && bits == best->MaxBits) {
-    KSR_NOTE(Note::kMergeWidened);
+    NoteMake(Note::kMergeWidened);
     if (minRate < best->MinSampleRate) best->MinSampleRate = minRate;
     if (maxRate > best->MaxSampleRate) best->MaxSampleRate = maxRate;
   } else {
-    KSR_NOTE(Note::kMergeSmaller);
+    NoteMake(Note::kMergeSmaller);
   }
 }
 
@@ -77,7 +87,7 @@ void KsPinSelectRange(HANDLE deviceHandle, PinRecord* pin) {
     if (best->MaxChannels == 0) FoldRanges(answer, best, RangePass::kWildcard);
     KsAnswerFree(&answer);
   }
-  KSR_NOTE(Note::kBestRange, static_cast<uint64_t>(best->MaxChannels) << 32 | best->MaxBits,
+  NoteMake(Note::kBestRange, static_cast<uint64_t>(best->MaxChannels) << 32 | best->MaxBits,
            static_cast<uint64_t>(best->MinSampleRate) << 32 | best->MaxSampleRate);
   if (best->MaxChannels == 0) return;
   ReportMaxChannelsLine(best->MaxChannels);

@@ -1,6 +1,6 @@
 #include "store/records.h"
 
-#include "explain/explain_note.h"
+#include "report/note.h"
 #include "store/arena.h"
 
 namespace ksr {
@@ -61,7 +61,7 @@ DeviceRecord* DeviceRecordNew() {
 void DeviceRecordPrune() {
   DeviceRecord** none = nullptr;
   bool keep = gWalk.CurrentDevice != nullptr && gWalk.CurrentDevice->FirstChild != nullptr;
-  KSR_NOTE(Note::kDeviceRecord, keep);
+  NoteMake(Note::kDeviceRecord, keep);
   RecordPrune(gWalk.CurrentDevice, keep, none);
 }
 
@@ -72,7 +72,7 @@ InterfaceRecord* InterfaceRecordNew() {
 
 void InterfaceRecordPrune() {
   bool keep = gWalk.CurrentInterface != nullptr && gWalk.CurrentInterface->FirstChild != nullptr;
-  KSR_NOTE(Note::kInterfaceRecord, keep);
+  NoteMake(Note::kInterfaceRecord, keep);
   RecordPrune(gWalk.CurrentInterface, keep, DeviceChildSlot());
 }
 
@@ -82,7 +82,7 @@ PinRecord* PinRecordNew() {
 
 void PinRecordPrune() {
   bool keep = gWalk.CurrentPin != nullptr && gWalk.CurrentPin->BestRange.MaxChannels != 0;
-  KSR_NOTE(Note::kPinRecord, keep);
+  NoteMake(Note::kPinRecord, keep);
   RecordPrune(gWalk.CurrentPin, keep, InterfaceChildSlot());
 }
 

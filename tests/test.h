@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "platform/sim/sim.h"
 
 namespace ksr {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 #include "report/layout.h"
 #include "tests/fuzz/machine_codec.h"
 

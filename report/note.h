@@ -1,8 +1,8 @@
-// Note points: the places where the walk says why it decided what it did,
-// for a run that is being explained. Only the logic built with KSR_EXPLAIN
-// (the simulated runner's) records them. Built without it, as every program
-// that ships is, a note point is nothing: no code and no data, and of its
-// arguments only a condition that it wraps is evaluated, exactly as written.
+// Note points: the places where the walk says why it decided what it did.
+// A note point is a statement beside the decision it explains; it hands the
+// note to the observer installed with NoteObserve, and does nothing else
+// when none is, as in every program that ships. The simulated runner
+// installs one to explain a run.
 //
 // Notes carry decisions only. What was asked of the platform and what it
 // answered stay in the platform's own record of the run.
@@ -90,41 +90,13 @@ enum PinGate : uint32_t {
 // The two passes of the range choice (the value of Note::kRangePass).
 enum RangePassKind : uint32_t { kPassPcm = 0, kPassWildcard = 1 };
 
-// The note sink (explain/explain_notes.cpp), linked only where notes are
-// made.
-void ExplainNote(Note note, uint64_t value = 0, uint64_t more = 0);
+// Receives every note made while it is installed.
+using NoteObserver = void (*)(Note note, uint64_t value, uint64_t more);
 
-// Records the verdict of a gate and returns it.
-inline bool ExplainNoteGate(Note note, bool passes) {
-  ExplainNote(note, passes ? 1 : 0);
-  return passes;
-}
+// Installs observer (nullptr: none); returns the one it replaces.
+NoteObserver NoteObserve(NoteObserver observer);
 
-// Records the note when holds is true (Why) or false (WhyNot); returns holds.
-inline bool ExplainNoteWhy(Note note, uint64_t value, bool holds) {
-  if (holds) ExplainNote(note, value);
-  return holds;
-}
-
-inline bool ExplainNoteWhyNot(Note note, uint64_t value, bool holds) {
-  if (!holds) ExplainNote(note, value);
-  return holds;
-}
-
-#if defined(KSR_EXPLAIN)
-
-#define KSR_NOTE(...) ::ksr::ExplainNote(__VA_ARGS__)
-#define KSR_GATE(note, passes) ::ksr::ExplainNoteGate((note), (passes))
-#define KSR_WHY(note, value, holds) ::ksr::ExplainNoteWhy((note), (value), (holds))
-#define KSR_WHY_NOT(note, value, holds) ::ksr::ExplainNoteWhyNot((note), (value), (holds))
-
-#else
-
-#define KSR_NOTE(...) ((void)0)
-#define KSR_GATE(note, passes) (passes)
-#define KSR_WHY(note, value, holds) (holds)
-#define KSR_WHY_NOT(note, value, holds) (holds)
-
-#endif
+// A note point: hands the note to the observer, if one is installed.
+void NoteMake(Note note, uint64_t value = 0, uint64_t more = 0);
 
 }  // namespace ksr

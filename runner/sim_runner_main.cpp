@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/sim_command_line.h"
-#include "app/sim_run.h"
+#include "runner/sim_command_line.h"
+#include "runner/sim_run.h"
 #include "explain/explain_run.h"
 #include "reader/report_view.h"
 

@@ -9,8 +9,8 @@
 // run.
 #include <cstdio>
 
-#include "app/sim_command_line.h"
-#include "app/sim_run.h"
+#include "runner/sim_command_line.h"
+#include "runner/sim_run.h"
 #include "capture/capture_file.h"
 #include "ksreport_config.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 
 namespace ksr {
 extern const unsigned char kDefaultMachineJson[];

@@ -1,4 +1,4 @@
-#include "app/sim_run.h"
+#include "runner/sim_run.h"
 
 #include <cstdio>
 
