@@ -4,9 +4,13 @@
 // printed.
 #include "app/run.h"
 #include "capture/capture_file.h"
+#include "capture/capture_layer.h"
 #include "ksreport_config.h"
+#include "platform/win32/win32_calls.h"
 
 int main() {
+  ksr::Win32FileCallsInstall();
+  ksr::CaptureLayerInstall();
   ksr::RunReport();
   const ksr::CaptureProvenance provenance = {"ksreport-capture", KSREPORT_VERSION,
                                              sizeof(void*) == 8 ? "x64" : "x86"};

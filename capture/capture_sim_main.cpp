@@ -12,6 +12,7 @@
 #include "runner/sim_command_line.h"
 #include "runner/sim_run.h"
 #include "capture/capture_file.h"
+#include "capture/capture_layer.h"
 #include "ksreport_config.h"
 
 namespace {
@@ -26,6 +27,7 @@ void CaptureSimWrite() {
 int main(int argc, char** argv) {
   ksr::SimMachine machine;
   if (!ksr::SimCommandLine(argc, argv, "ksreport-capture-sim", &machine)) return 2;
+  ksr::CaptureLayerInstall();
   ksr::SimRunResult run = ksr::SimRunReport(machine, argv[2], true, "ksreport-capture.exe", CaptureSimWrite);
   for (const std::string& line : run.misuse) std::fprintf(stderr, "misuse: %s\n", line.c_str());
   bool written = ksr::SimRunOutputWritten("ksreport-capture-sim", run);

@@ -1,9 +1,9 @@
-# The capture program: the same report run as ksreport.exe, through a layer
-# that records every platform answer (capture/), then a machine file beside
-# the report. The layer defines the platform operations the logic calls and
-# forwards them to an implementation built below it (platform/layer.h):
-# the Windows forwarders for ksreport-capture.exe, the simulated machine
-# for ksreport-capture-sim. ksreport.exe links none of it.
+# The capture program: the same report run as ksreport.exe, with a recorder
+# between the logic and the platform (capture/): it replaces entries of the
+# table of the platform's calls with its own, which record every answer of
+# the entries they replaced, then writes a machine file beside the report.
+# Over the Windows forwarders it is ksreport-capture.exe, over the simulated
+# machine ksreport-capture-sim. ksreport.exe links none of it.
 
 # What a capture keeps and how it is written: no platform calls, so the
 # tests link it too.
@@ -18,24 +18,16 @@ add_library(ks_capture_layer STATIC capture/capture_layer.cpp capture/capture_fi
 ksreport_product(ks_capture_layer)
 target_link_libraries(ks_capture_layer PUBLIC ks_capture_model ks_writer)
 
-ksreport_sim_library(ks_sim_below)
-target_compile_definitions(ks_sim_below PRIVATE KSR_PLATFORM_BELOW)
-
-# The runner's run (runner/sim_run.cpp) makes no platform call of its own, so
-# it is built in here over the recorder rather than linked from ks_simrun,
-# which brings the simulated platform as the logic's own.
-add_executable(ksreport-capture-sim capture/capture_sim_main.cpp runner/sim_run.cpp)
+add_executable(ksreport-capture-sim capture/capture_sim_main.cpp)
 ksreport_warnings(ksreport-capture-sim)
-target_link_libraries(ksreport-capture-sim PRIVATE ks_logic ks_capture_layer ks_sim_below)
+target_link_libraries(ksreport-capture-sim PRIVATE ks_simrun ks_capture_layer)
 
 if(WIN32)
-  ksreport_win32_library(ks_win32_below)
-  target_compile_definitions(ks_win32_below PRIVATE KSR_PLATFORM_BELOW)
   add_executable(ksreport-capture capture/capture_main.cpp)
   ksreport_windows_resource(ksreport-capture
     "ksreport-capture - records a machine's kernel-streaming audio answers")
   ksreport_product(ksreport-capture)
-  target_link_libraries(ksreport-capture PRIVATE ks_logic ks_capture_layer ks_win32_below)
+  target_link_libraries(ksreport-capture PRIVATE ks_logic ks_capture_layer ks_win32)
   ksreport_static_runtime(ksreport-capture -s)
   ksreport_static_runtime(ksreport-capture-sim)
 endif()

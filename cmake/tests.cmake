@@ -145,7 +145,7 @@ endif()
 if(WIN32)
   # Size and imports of the shipped program: checked from the file alone.
   add_test(NAME exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh
-           $<TARGET_FILE:ksreport> ${CMAKE_OBJDUMP})
+           $<TARGET_FILE:ksreport> ${CMAKE_OBJDUMP} 32768)
   add_test(NAME capture_exe_budget COMMAND bash ${CMAKE_SOURCE_DIR}/tests/exe_budget.sh
            $<TARGET_FILE:ksreport-capture> ${CMAKE_OBJDUMP})
   if(ksreport_emulated)

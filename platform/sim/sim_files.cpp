@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/layer.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_calls.h"
 #include "platform/sim/sim_world.h"
 
 namespace ksr {
@@ -83,7 +82,7 @@ std::optional<std::string> SimFileBytes(const std::string& path) {
   return it->second;
 }
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace sim {
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                LPOVERLAPPED overlapped) {
@@ -148,6 +147,6 @@ BOOL DeleteFileA(LPCSTR fileName) {
   return TRUE;
 }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace sim
 
 }  // namespace ksr

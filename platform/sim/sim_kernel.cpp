@@ -2,8 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/layer.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_calls.h"
 #include "platform/sim/sim_world.h"
 
 namespace ksr {
@@ -74,7 +73,7 @@ static DWORD PlayModuleFileName(const char* op, HMODULE module, Char* fileName, 
   return static_cast<DWORD>(name.size());
 }
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace sim {
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return PlayModuleFileName("GetModuleFileNameA", module, fileName, size, SimModuleFileName());
@@ -286,6 +285,6 @@ BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) {
   return SimCallFails("HeapFree") ? FALSE : TRUE;
 }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace sim
 
 }  // namespace ksr

@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/layer.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_calls.h"
 #include "platform/sim/sim_world.h"
 
 namespace ksr {
@@ -107,7 +106,7 @@ bool SimEndCancelledRequest(uintptr_t event) {
   return true;
 }
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace sim {
 
 static BOOL PlayIoctl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize,
                       LPVOID outBuffer, DWORD outBufferSize, LPDWORD bytesReturned,
@@ -256,6 +255,6 @@ BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) {
   return ok;
 }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace sim
 
 }  // namespace ksr

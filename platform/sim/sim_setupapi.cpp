@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/layer.h"
 #include "platform/machine_keys.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_calls.h"
 #include "platform/sim/sim_world.h"
 
 namespace ksr {
@@ -40,7 +39,7 @@ bool SameText(const char* a, const char* b) {
 
 }  // namespace
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace sim {
 
 static HDEVINFO PlayGetClassDevs(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   SimLog("SetupDiGetClassDevsA", 0, flags);
@@ -364,6 +363,6 @@ LONG RegCloseKey(HKEY key) {
   return static_cast<LONG>(SimCallFails("RegCloseKey") ? World().lastError : ERROR_SUCCESS);
 }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace sim
 
 }  // namespace ksr

@@ -1,15 +1,15 @@
 // Windows only: forwards the file operations that only the capture program
 // asks for (its own files' 8-bit name, renaming and deleting them) to
 // kernel32. In a file of their own so that a program that never calls them
-// does not import them. Nothing but forwarding belongs here.
-#include "platform/layer.h"
-#include "platform/platform.h"
+// does not import them; the capture program puts them in the table of the
+// platform's calls (Win32FileCallsInstall).
+#include "platform/win32/win32_calls.h"
 
 #include <windows.h>
 
 namespace ksr {
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace win32 {
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return ::GetModuleFileNameA(static_cast<::HMODULE>(module), fileName, size);
@@ -21,6 +21,12 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
 
 BOOL DeleteFileA(LPCSTR fileName) { return ::DeleteFileA(fileName); }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace win32
+
+void Win32FileCallsInstall() {
+  gPlatform.GetModuleFileNameA = &win32::GetModuleFileNameA;
+  gPlatform.MoveFileExA = &win32::MoveFileExA;
+  gPlatform.DeleteFileA = &win32::DeleteFileA;
+}
 
 }  // namespace ksr

@@ -1,7 +1,6 @@
 // Windows only: forwards the process, file, event, heap and device-control
 // operations to kernel32. Nothing but forwarding belongs here.
-#include "platform/layer.h"
-#include "platform/platform.h"
+#include "platform/win32/win32_calls.h"
 
 #include <windows.h>
 #undef lstrlen
@@ -21,7 +20,7 @@ static ::OVERLAPPED* Native(ksr::OVERLAPPED* overlapped) {
   return reinterpret_cast<::OVERLAPPED*>(overlapped);
 }
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace win32 {
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
@@ -85,6 +84,6 @@ LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
 
 BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID block) { return ::HeapFree(heap, flags, block); }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace win32
 
 }  // namespace ksr

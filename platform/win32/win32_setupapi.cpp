@@ -1,7 +1,6 @@
 // Windows only: forwards the device-installation and registry operations to
 // setupapi and advapi32. Nothing but forwarding belongs here.
-#include "platform/layer.h"
-#include "platform/platform.h"
+#include "platform/win32/win32_calls.h"
 
 // Taken before the Windows headers, whose macro of the same name would
 // replace it.
@@ -51,7 +50,7 @@ static void FromNative(const Native& native, Ours* ours) {
 
 static const ::GUID* Native(const GUID* guid) { return reinterpret_cast<const ::GUID*>(guid); }
 
-KSR_PLATFORM_LAYER_BEGIN
+namespace win32 {
 
 HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
   return ::SetupDiGetClassDevsA(Native(classGuid), enumerator, static_cast<::HWND>(parent), flags);
@@ -122,6 +121,6 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
 
 LONG RegCloseKey(HKEY key) { return ::RegCloseKey(static_cast<::HKEY>(key)); }
 
-KSR_PLATFORM_LAYER_END
+}  // namespace win32
 
 }  // namespace ksr
