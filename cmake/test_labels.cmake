@@ -1,5 +1,5 @@
 # Every test carries one of four labels, so that a set can be run alone
-# (`ctest -L fast`, `-L wine`, `-L wine32`, `-L slow`; docs in the README):
+# (`ctest -L fast`, `-L wine`, `-L wine32`, `-L slow`; docs/testing.md):
 #   wine32  the i686 programs under the private 32-bit Wine (set where the
 #           tests are declared)
 #   wine    the x86_64 programs under the host's Wine

@@ -52,7 +52,7 @@ ksreport_static_runtime(ksreport_tests)
 
 # Cross builds run their programs under their emulator: the x86_64 ones
 # under the host's Wine, the i686 ones under the private 32-bit Wine
-# (tools/wine/wine32-run), and only once that is installed (scripts/install-deps
+# (tools/wine32/run), and only once that is installed (scripts/install-deps
 # --wine32); their tests then carry the label wine32.
 set(ksreport_emulated FALSE)
 if(CMAKE_CROSSCOMPILING_EMULATOR)
@@ -65,7 +65,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
       set(wine32_dir_default ${CMAKE_SOURCE_DIR}/build/wine-i386)
     endif()
     set(KSREPORT_WINE32_DIR ${wine32_dir_default} CACHE PATH
-        "The private 32-bit Wine (tools/wine/wine32-install)")
+        "The private 32-bit Wine (tools/wine32/install)")
     if(EXISTS ${KSREPORT_WINE32_DIR}/root/.ready)
       set(ksreport_emulated TRUE)
     else()
@@ -96,6 +96,11 @@ if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
     add_test(NAME wine32_fetch COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine32_fetch_check.sh
              ${CMAKE_BINARY_DIR}/wine32-fetch-out)
     set_tests_properties(wine32_fetch PROPERTIES SKIP_RETURN_CODE 77)
+    # The README's layout and docs/testing.md's stages against the tree and
+    # scripts/test (labelled fast by cmake/test_labels.cmake).
+    add_test(NAME docs_layout COMMAND bash ${CMAKE_SOURCE_DIR}/tests/docs_check.sh
+             ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/docs-check-out)
+    set_tests_properties(docs_layout PROPERTIES SKIP_RETURN_CODE 77)
     # scripts/add-machine in a tree of its own, over this build's programs.
     add_test(NAME add_machine COMMAND bash ${CMAKE_SOURCE_DIR}/tests/add_machine_check.sh
              ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/add-machine-out)

@@ -64,14 +64,14 @@ check "ranges as real drivers give them: what each pin offers, in words" \
    grep -q "^      the ranges from byte 98 on were read off their 8-byte boundary (the first 6 byte(s) short of$" "$out/real.lf" &&
    grep -q "^        byte 104, where the platform places it): a FormatSize before them" "$out/real.lf"'
 
-# The README's example is the real output: each of its blocks stands in it.
+# The support manual's example is the real output: each of its blocks stands in it.
 (cd "$src" && run_read --explain examples/typical-machine.json) >"$out/typical.read" 2>/dev/null
 (cd "$src" && run_read --explain --full examples/typical-machine.json) >>"$out/typical.read" 2>/dev/null
-check "the README's --explain example is what ksreport-read prints" \
-  'python3 - "$src/README.md" "$out/typical.read" <<"PY"
+check "the support manual's --explain example is what ksreport-read prints" \
+  'python3 - "$src/docs/support.md" "$out/typical.read" <<"PY"
 import re, sys
 readme, output = open(sys.argv[1]).read(), open(sys.argv[2], newline="").read().replace("\r\n", "\n")
-section = readme.split("### Why a device, interface or pin is missing")[1].split("\n### ")[0]
+section = readme.split("## Why a device, interface or pin is missing")[1].split("\n## ")[0]
 blocks = re.findall(r"```\n(.*?)```", section, re.S)
 assert len(blocks) == 3 and all(block in output for block in blocks)
 PY'

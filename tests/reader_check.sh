@@ -103,16 +103,16 @@ check "a batch summary: error blocks among the reports" '[ $rc -eq 2 ] && tr -d 
 run_read --strict "$good" "$out/batch/zz-letter.txt" "$out/batch/zz-empty.txt" >"$out/strict.out" 2>"$out/strict.err"; rc=$?
 check "--strict: nothing on stdout after a bad file, every bad file named" '[ $rc -eq 2 ] && [ ! -s "$out/strict.out" ] && grep -q "zz-letter.txt: line 1: expected the banner line" "$out/strict.err" && grep -q "zz-empty.txt: line 1: expected the banner line" "$out/strict.err"'
 
-# The README's examples of a driver update and a batch with a bad file
+# The support manual's examples of a driver update and a batch with a bad file
 # are what the reader prints.
 mkdir -p "$out/readme/inbox"
 cp "$good" "$out/readme/before.txt"; sed 's/hdaudio\.sys/IntcAudioBus.sys/' "$good" > "$out/readme/after.txt"
 cp "$good" "$out/readme/inbox/anna.txt"; cp "$out/gates/ksreport.txt" "$out/readme/inbox/ben.txt"
 head -c 1500 "$good" > "$out/readme/inbox/carl.txt"
 printf 'Dear support,\r\nthe report is attached.\r\n' > "$out/readme/inbox/dora.txt"
-readme_example() {  # COMMAND...: the README's block that shows it, against what it prints
+readme_example() {  # COMMAND...: the support manual's block that shows it, against what it prints
   (cd "$out/readme" && run_read "$@" 2>/dev/null | tr -d '\r') > "$out/readme/printed"
-  python3 - "$src/README.md" "$out/readme/printed" "ksreport-read $*" <<"PY"
+  python3 - "$src/docs/support.md" "$out/readme/printed" "ksreport-read $*" <<"PY"
 import sys
 readme, printed, command = open(sys.argv[1]).read(), open(sys.argv[2]).read(), sys.argv[3]
 start = readme.index("```\n$ " + command + "\n") + len("```\n$ " + command + "\n")
@@ -120,8 +120,8 @@ shown = readme[start:readme.index("```\n", start)]
 sys.exit(0 if shown == printed else 1)
 PY
 }
-check "README: the driver update's diff is what --diff prints" 'readme_example --diff before.txt after.txt'
-check "README: the batch with a bad file is what --table prints" 'readme_example --table inbox/anna.txt inbox/ben.txt inbox/carl.txt inbox/dora.txt'
+check "support manual: the driver update's diff is what --diff prints" 'readme_example --diff before.txt after.txt'
+check "support manual: the batch with a bad file is what --table prints" 'readme_example --table inbox/anna.txt inbox/ben.txt inbox/carl.txt inbox/dora.txt'
 
 # On Windows: wildcards are expanded, and names in any script open.
 case "$read_" in *.exe)

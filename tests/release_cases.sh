@@ -67,7 +67,7 @@ unpacked() {  # NAME ZIP
 repack() {  # NAME ZIPNAME [resum]
   local dir=$work/broken/$1
   if [ "${3:-}" = resum ]; then
-    ReleaseSums "$dir/pkg"
+    release_sums "$dir/pkg"
   fi
   python3 "$here/tools/release/pack-zip.py" "$dir/$2" "$epoch" "$dir/pkg"
 }

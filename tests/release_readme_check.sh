@@ -15,8 +15,8 @@ out=${1:?usage: tests/release_readme_check.sh OUT_DIR}
 rm -rf "$out"; mkdir -p "$out"
 check_readme() { bash "$ksr_root/tools/release/check-readme" "$@" >"$out/check.out" 2>&1; }
 
-ReleaseReadme 1.2.3 help@ksreport-support.net 0 >"$out/README.txt"
-ReleaseReadme 1.2.3 help@ksreport-support.net 1 >"$out/test-README.txt"
+release_readme 1.2.3 help@ksreport-support.net 0 >"$out/README.txt"
+release_readme 1.2.3 help@ksreport-support.net 1 >"$out/test-README.txt"
 for readme in README.txt test-README.txt; do
   check_readme "$out/$readme"; rc=$?
   check "$readme: passes, in CR LF, with the version and the address" \

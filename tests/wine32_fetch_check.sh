@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tools/wine/wine32-fetch against a mirror of its own: a signed Debian
+# tools/wine32/fetch against a mirror of its own: a signed Debian
 # suite in a folder, with a wine32:i386 whose i386 dependencies have amd64
 # twins, and packages of amd64 and of all architectures:
 # - the i386 packages, and only they, are downloaded into the cache, and
@@ -69,7 +69,7 @@ package wine32 2.0-1 i386 "Depends: libfoo (= 2.0-1), wine-data"
 package wine32 1.5-1 i386 "Depends: libfoo"
 index
 i386_debs="libbar_1.0-1_i386.deb libfoo_2.0-1_i386.deb wine32_2.0-1_i386.deb"
-fetch() { bash "$ksr_root/tools/wine/wine32-fetch" "$@" >"$out/fetch.out" 2>"$out/fetch.err"; }
+fetch() { bash "$ksr_root/tools/wine32/fetch" "$@" >"$out/fetch.out" 2>"$out/fetch.err"; }
 listed() { sed 's|.*/||' "$out/fetch.out" | sort | tr '\n' ' ' | sed 's/ $//'; }
 cached() { (cd "$KSREPORT_WINE32_CACHE/debs" && ls | tr '\n' ' ' | sed 's/ $//'); }
 same_deb() { cmp -s "$KSREPORT_WINE32_CACHE/debs/$1" "$mirror/pool/$1"; }

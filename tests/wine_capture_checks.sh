@@ -6,7 +6,7 @@
 # costs only the capture; a read-only folder gets nothing and a clean exit.
 #   tests/wine_capture_checks.sh CAPTURE_EXE REPORT_EXE SIM WORK_DIR  (KSREPORT_EMULATOR: Wine)
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine/lib.sh"
 capture=$1 report=$2 sim=$3 work=$4
 wine=${KSREPORT_EMULATOR:?the Wine runner}
 # The replay needs the native build's ksreport-sim: without it, say what to

@@ -5,7 +5,7 @@
 # taken from the program's own, a folder named outside the code page, and
 # the exit status when the report can't be created.
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine/lib.sh"
 exe=$1 work=$2
 wine=${KSREPORT_EMULATOR:?the Wine runner}
 rm -rf "$work"; mkdir -p "$work/a" "$work/b"

@@ -1,5 +1,5 @@
 /*
- * Test infrastructure for the private 32-bit Wine (tools/wine/wine32-install
+ * Test infrastructure for the private 32-bit Wine (tools/wine32/install
  * builds it), preloaded into every 32-bit Wine process run by qemu-i386.
  *
  * qemu 7.2 ignores MAP_FIXED_NOREPLACE: a mapping asked at a taken address
