@@ -18,7 +18,7 @@
 #include "runner/sim_run.h"
 #include "reader/report_intake.h"
 #include "reader/report_table.h"
-#include "reader/report_transport.h"
+#include "tests/report_transport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 # and the simulated platform's record of the run into an explanation.
 
 add_library(ks_explain STATIC
-  explain/explain_notes.cpp
+  explain/explain_recorder.cpp
   explain/explain_tree.cpp
   explain/explain_items.cpp
   explain/explain_words.cpp
@@ -13,7 +13,8 @@ add_library(ks_explain STATIC
   explain/explain_summary.cpp
   explain/explain_text.cpp
   explain/explain_json.cpp
-  explain/explain_run.cpp)
+  explain/explain_run.cpp
+  explain/explain_command.cpp)
 ksreport_warnings(ks_explain)
 target_include_directories(ks_explain SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 target_link_libraries(ks_explain PUBLIC ks_simrun ks_reader ks_guid_names)

@@ -47,7 +47,7 @@ target_link_libraries(ksreport_tests PRIVATE ks_explain ks_capture_model gtest g
 # library only here.
 target_include_directories(ksreport_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
 # What mail and editors do to reports, for the intake's tests.
-target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/reader/report_transport.cpp)
+target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/report_transport.cpp)
 ksreport_static_runtime(ksreport_tests)
 
 # Cross builds run their programs under their emulator: the x86_64 ones

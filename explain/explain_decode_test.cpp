@@ -11,7 +11,8 @@
 #include "explain/explain_reasons.h"
 #include "explain/explain_run.h"
 #include "explain/explain_summary.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "tests/test.h"
 
 namespace ksr {

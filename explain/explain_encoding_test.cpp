@@ -5,7 +5,8 @@
 
 #include "explain/explain_command.h"
 #include "explain/explain_run.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "platform/sim/sim_text_utf8.h"
 #include "tests/test.h"
 

@@ -3,7 +3,7 @@
 #include "explain/explain_offers.h"
 #include "explain/explain_reasons.h"
 #include "explain/explain_summary.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
 #include "explain/explain_words.h"
 #include "reader/report_text.h"
 

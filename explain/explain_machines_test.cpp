@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "explain/explain_run.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "machine_list.h"
 #include "tests/fuzz/machine_codec.h"
 #include "tests/explain_listing.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "explain/explain_view.h"
+#include "explain/explain_text.h"
 
 namespace ksr {
 

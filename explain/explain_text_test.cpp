@@ -7,7 +7,8 @@
 #include <sstream>
 
 #include "explain/explain_run.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "tests/json_schema.h"
 #include "tests/test.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "explain/explain_notes.h"
+#include "explain/explain_recorder.h"
 #include "platform/sim/sim.h"
 #include "store/records.h"
 

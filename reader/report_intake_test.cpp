@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "machine_list.h"
-#include "reader/report_transport.h"
+#include "tests/report_transport.h"
 #include "reader/report_view.h"
 #include "tests/test.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reader/report_intake.h"
-#include "reader/report_transport.h"
+#include "tests/report_transport.h"
 #include "reader/report_view.h"
 #include "tests/test.h"
 

@@ -4,7 +4,8 @@
 #include <sstream>
 
 #include "explain/explain_summary.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "reader/report_parse.h"
 #include "report/layout.h"
 

@@ -16,7 +16,7 @@
 #include "reader/report_intake.h"
 #include "reader/report_json.h"
 #include "reader/report_table.h"
-#include "reader/report_transport.h"
+#include "tests/report_transport.h"
 #include "reader/report_view.h"
 
 namespace {

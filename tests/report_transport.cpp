@@ -1,4 +1,4 @@
-#include "reader/report_transport.h"
+#include "tests/report_transport.h"
 
 #include <algorithm>
 #include <cstring>

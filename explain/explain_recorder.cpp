@@ -1,4 +1,4 @@
-#include "explain/explain_notes.h"
+#include "explain/explain_recorder.h"
 
 namespace ksr {
 
