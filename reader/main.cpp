@@ -42,7 +42,7 @@
 #include "reader/report_json.h"
 #include "reader/report_table.h"
 #include "reader/report_text.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 namespace {
 

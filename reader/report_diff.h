@@ -8,7 +8,7 @@
 #include <string>
 
 #include "reader/report_parse.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 namespace ksr {
 

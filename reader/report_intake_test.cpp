@@ -6,7 +6,7 @@
 
 #include "machine_list.h"
 #include "tests/report_transport.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 #include "tests/test.h"
 
 namespace ksr {

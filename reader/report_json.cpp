@@ -2,7 +2,7 @@
 
 #include "reader/report_json_items.h"
 #include "reader/report_text.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 namespace ksr {
 

@@ -3,7 +3,7 @@
 
 #include "reader/report_intake.h"
 #include "tests/report_transport.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 #include "tests/test.h"
 
 namespace ksr {

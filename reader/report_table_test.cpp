@@ -4,7 +4,7 @@
 
 #include "machine_list.h"
 #include "reader/report_intake.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 #include "tests/test.h"
 
 namespace ksr {

@@ -17,7 +17,7 @@
 #include "runner/sim_command_line.h"
 #include "runner/sim_run.h"
 #include "explain/explain_run.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 namespace {
 

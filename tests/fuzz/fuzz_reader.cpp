@@ -17,7 +17,7 @@
 #include "reader/report_json.h"
 #include "reader/report_table.h"
 #include "tests/report_transport.h"
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "reader/report_view.h"
+#include "reader/report_summary.h"
 
 #include <cstdio>
 #include <cstdlib>
