@@ -350,6 +350,47 @@ TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
   EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xD0\x9C \xF0\x9F\x98\x80 \xEF\xBF\xBDMicrophone");
 }
 
+TEST(ReportIntake, SurrogatePairsAtTheEndsOfTheirRangesDecode) {
+  std::string le = Apply(TypicalReport(), {"UTF-16 little-endian"});
+  std::string name = std::string("M\0i\0c\0", 6);
+  std::string pairs = std::string("\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 8);  // U+10000, U+10FFFF
+  std::vector<ParsedReport> r = Read(ReplacedOnce(le, name, pairs + name));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xF0\x90\x80\x80\xF4\x8F\xBF\xBFMicrophone");
+}
+
+// One LF alone among CR LF line ends is two kinds of end: mixed.
+TEST(ReportIntake, TwoKindsOfLineEndAreMixed) {
+  std::vector<ParsedReport> r = Read(ReplacedOnce(TypicalReport(), "\r\n", "\n"));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Transport, std::vector<std::string>{"mixed-line-ends"});
+  EXPECT_FALSE(r[0].Stopped.has_value());
+}
+
+// CR CR LF ends one line only where most line ends are so (a gateway
+// doubled them all); where half are, each CR ends a line of its own.
+TEST(ReportIntake, CrCrLfIsOneLineEndOnlyWhereMostEndsAreSo) {
+  auto doubled = [](size_t n) {
+    std::string report = TypicalReport();
+    size_t at = 0;
+    for (size_t i = 0; i < n; ++i) {
+      at = report.find("\r\n", at);
+      report.insert(at, "\r");
+      at += 3;
+    }
+    return report;
+  };
+  const std::string report = TypicalReport();
+  size_t ends = 0;
+  for (size_t at = report.find('\n'); at != std::string::npos; at = report.find('\n', at + 1)) ++ends;
+  std::vector<ParsedReport> most = Read(doubled(ends / 2 + 1));
+  ASSERT_EQ(most.size(), 1u);
+  EXPECT_FALSE(most[0].Stopped.has_value()) << "read as one line end each";
+  std::vector<ParsedReport> half = Read(doubled(ends / 2));
+  ASSERT_EQ(half.size(), 1u);
+  EXPECT_TRUE(half[0].Stopped.has_value()) << "each CR a line end of its own (" << ends << " ends)";
+}
+
 TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
   // Values that end in blanks: an interface name, an empty hardware ID.
   SimMachine machine = LoadMachine("examples/typical-machine.json");
