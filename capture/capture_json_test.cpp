@@ -362,6 +362,18 @@ TEST_F(CaptureJsonTest, APathOverTheBoundClaimsItsLengthWithItsNul) {
   EXPECT_EQ(*m.devices[0].interfaces[1].pathUnread, detail.size() - kDetailPathOffset);
 }
 
+// Bytes at the edges of the text forms: a control character below the
+// space, and one ID without the list's closing second NUL.
+TEST_F(CaptureJsonTest, StringsAtTheEdgesOfTheTextFormsComeBackAsTheyWere) {
+  const uint8_t text[] = {'a', 0x1F, 'b', 0};
+  const uint8_t id[] = {'I', 'D', 0};
+  CaptureRecordProperty(&device_, SPDRP_DEVICEDESC, true, 0, text, 260, sizeof text);
+  CaptureRecordProperty(&device_, SPDRP_HARDWAREID, true, 0, id, 260, sizeof id);
+  SimMachine m = Reloaded();
+  EXPECT_EQ(*m.devices[0].description, SimBytes(text, text + sizeof text));
+  EXPECT_EQ(*m.devices[0].hardwareIds, SimBytes(id, id + sizeof id));
+}
+
 TEST(CaptureStore, RecordsAreEightByteAlignedAndTheLastOneThatFitsIsGiven) {
   CaptureStoreReset();
   auto* first = static_cast<unsigned char*>(CaptureStoreAlloc(5));

@@ -334,6 +334,13 @@ TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
   EXPECT_EQ(ReadError(utf16), "no report found: the file looks like UTF-16 text without a byte-order mark; save "
                               "it again as \"ANSI\", \"UTF-8\" or \"Unicode\"");
   EXPECT_EQ(ReadError("\xFF\xFE"), none);
+  // Two letters, then one of another script (no NUL in its unit): a third
+  // of the bytes are NULs, still UTF-16; one NUL in four is not.
+  std::string mixed, fewer;
+  for (int i = 0; i < 20; ++i) mixed += std::string("a\0b\0\x14\x04", 6);
+  for (int i = 0; i < 20; ++i) fewer += std::string("a\0\x14\x04", 4);
+  EXPECT_NE(ReadError(mixed).find("looks like UTF-16"), std::string::npos) << ReadError(mixed);
+  EXPECT_EQ(ReadError(fewer), none);
 }
 
 TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
