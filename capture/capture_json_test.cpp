@@ -186,6 +186,8 @@ TEST_F(CaptureJsonTest, AllAnswersTogetherAreBounded) {
 TEST_F(CaptureJsonTest, FailuresTheMachineCannotSayBecomeFailingCalls) {
   CaptureRecordOpen("C:\\ksreport-capture.txt", false, INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
   CaptureRecordOpen("C:\\ksreport-capture.txt", false, reinterpret_cast<HANDLE>(8), 0);
+  // Once made, the report is not made again: a later failure is another file's.
+  CaptureRecordOpen("C:\\ksreport-capture.txt", false, INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
   CaptureRecordCounted(kCountWriteFile, false, 0);
   CaptureRecordCounted(kCountWriteFile, true, ERROR_DISK_FULL);
   CaptureRecordCounted(kCountHeapAlloc, true, ERROR_NOT_ENOUGH_MEMORY);
@@ -230,6 +232,170 @@ TEST_F(CaptureJsonTest, AFriendlyNameKeepsWhatTheBufferHeld) {
   EXPECT_EQ(*d.interfaces[0].friendlyName, filled);
   EXPECT_EQ(*d.interfaces[0].friendlyNameError, ERROR_MORE_DATA);
   EXPECT_FALSE(d.interfaces[1].friendlyName.has_value()) << "no value stays no value";
+}
+
+TEST_F(CaptureJsonTest, AFailedFriendlyNameKeepsTheStringTheBufferHeldWithItsNul) {
+  HKEY key = reinterpret_cast<HKEY>(0x90);
+  CaptureRecordKey(&iface_, key, 0);
+  std::vector<uint8_t> buffer(264, 0);
+  buffer[0] = 'a';
+  buffer[1] = 'b';
+  CaptureRecordValue(key, static_cast<LONG>(ERROR_MORE_DATA), buffer.data(), 264, 600);
+  EXPECT_EQ(*Reloaded().devices[0].interfaces[0].friendlyName, SimBytes({'a', 'b', 0}));
+}
+
+// A driver's odd property answer: "buffer too small" for a size that fits.
+// It is no refusal for size; the replay fails the read as the run saw it.
+TEST_F(CaptureJsonTest, AShortBufferErrorForASizeThatFitsIsAFailure) {
+  uint8_t buffer[260] = {'x'};
+  CaptureRecordProperty(&device_, SPDRP_DEVICEDESC, false, ERROR_INSUFFICIENT_BUFFER, buffer, 260, 100);
+  CaptureRecordProperty(&device_, SPDRP_MFG, false, ERROR_INSUFFICIENT_BUFFER, buffer, 260, 261);
+  SimMachine m = Reloaded();
+  EXPECT_FALSE(m.devices[0].description.has_value());
+  ASSERT_TRUE(m.devices[0].manufacturer.has_value());
+  EXPECT_EQ(m.devices[0].manufacturer->size(), 261u) << "a refusal for size replays as one";
+}
+
+// A path with no NUL in its buffer ends at the buffer's end, whatever
+// follows the buffer in memory.
+TEST_F(CaptureJsonTest, APathWithoutANulEndsWithItsBuffer) {
+  SP_DEVICE_INTERFACE_DATA second = iface_;
+  second.Reserved = 2;
+  CaptureRecordInterface(true, &device_, &second);
+  std::vector<uint8_t> memory(300, 'a');
+  CaptureRecordPath(&second, true, 0, memory.data(), 265, 0);
+  SimMachine m = Reloaded();
+  ASSERT_EQ(m.devices[0].interfaces.size(), 2u);
+  EXPECT_EQ(*m.devices[0].interfaces[1].path, std::string(265 - kDetailPathOffset, 'a'));
+}
+
+// Pin slots grow by doubling from 16: pins 15, 16 and 32 land each in its
+// own slot; an id past the 65536 the capture holds marks it instead.
+TEST_F(CaptureJsonTest, PinIdsAtEachGrowthOfTheSlotsKeepTheirOwnAnswers) {
+  for (uint32_t pin : {16u, 15u, 32u}) Request(KSPROPERTY_PIN_DATAFLOW, pin, 4, true, 0, 4, {uint8_t(pin), 0, 0, 0});
+  Request(KSPROPERTY_PIN_DATAFLOW, 65536, 4, true, 0, 4, {1, 0, 0, 0});
+  SimMachine m = Reloaded();
+  const SimInterface& i = m.devices[0].interfaces[0];
+  ASSERT_EQ(i.pins.size(), 33u);
+  for (uint32_t pin : {15u, 16u, 32u}) EXPECT_EQ(i.pins[pin].dataflow.bytes, SimBytes({uint8_t(pin), 0, 0, 0})) << pin;
+  EXPECT_EQ(i.pins[0].dataflow.kind, SimAnswer::kAbsent);
+  // Over the bound, and so an answer with no place in the machine.
+  ASSERT_EQ(m.capture->truncated.size(), 2u);
+  EXPECT_NE(m.capture->truncated[0].find("pins"), std::string::npos);
+  EXPECT_NE(m.capture->truncated[1].find("could not place"), std::string::npos);
+}
+
+// A value read whole keeps its own bytes, not the rest of the buffer.
+TEST_F(CaptureJsonTest, AFriendlyNameReadWholeKeepsItsBytesOnly) {
+  HKEY key = reinterpret_cast<HKEY>(0x90);
+  CaptureRecordKey(&iface_, key, 0);
+  std::vector<uint8_t> buffer(264, 'z');
+  std::memcpy(buffer.data(), "Hi", 3);
+  CaptureRecordValue(key, static_cast<LONG>(ERROR_SUCCESS), buffer.data(), 264, 3);
+  EXPECT_EQ(*Reloaded().devices[0].interfaces[0].friendlyName, SimBytes({'H', 'i', 0}));
+}
+
+// A request block too short to hold a pin id names no answer of the machine.
+TEST_F(CaptureJsonTest, ARequestBlockShorterThanAKspPinIsNotPlaced) {
+  uint8_t block[32] = {};
+  WireStoreU32(block + 16, KSPROPERTY_PIN_DATAFLOW);
+  uint8_t out[4] = {1, 0, 0, 0};
+  CaptureRecordRequest(filter_, block, 28, out, 4, true, 0, 4, &overlapped_);
+  SimMachine m = Reloaded();
+  EXPECT_TRUE(m.devices[0].interfaces[0].pins.empty());
+  ASSERT_EQ(m.capture->truncated.size(), 1u);
+  EXPECT_NE(m.capture->truncated[0].find("could not place"), std::string::npos);
+}
+
+// The replay's heap grants a block of its limit and refuses one byte more.
+TEST_F(CaptureJsonTest, OnlyAHeapBlockOverTheReplaysLimitMarksTheCapture) {
+  CaptureRecordHeapBlock(kCaptureReplayHeapLimit, true);
+  CaptureRecordHeapBlock(kCaptureReplayHeapLimit + 1, false);
+  EXPECT_TRUE(Reloaded().capture->truncated.empty());
+  CaptureRecordHeapBlock(kCaptureReplayHeapLimit + 1, true);
+  EXPECT_EQ(Reloaded().capture->truncated.size(), 1u);
+}
+
+// The capture writes answers in the machine file's own short forms: an
+// answer the driver does not have as null, whole numbers (up to the 16
+// bytes of the widest fixed answer) as numbers, a refused size no larger
+// than the loader takes.
+TEST_F(CaptureJsonTest, AnswersAreWrittenInTheMachineFilesShortForms) {
+  Request(KSPROPERTY_PIN_DATAFLOW, 0, 4, false, ERROR_NOT_FOUND, 0);
+  Request(KSPROPERTY_PIN_COMMUNICATION, 0, 16, true, 0, 16, {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0});
+  Request(KSPROPERTY_PIN_CINSTANCES, 0, 12, true, 0, 12, {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0});
+  uint8_t buffer[260] = {};
+  CaptureRecordProperty(&device_, SPDRP_HARDWAREID, false, ERROR_INSUFFICIENT_BUFFER, buffer, 260, 0xFFFFFFF0u);
+  std::string text = Written();
+  EXPECT_NE(text.find("\"dataflow\": null"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"communication\": [1, 2, 3, 4]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"instances\": [1, 2, 3]"), std::string::npos) << text;
+  EXPECT_NE(text.find("{\"unread\": " + std::to_string(kCaptureUnreadValueLimit) + "}"), std::string::npos) << text;
+  EXPECT_EQ(Reloaded().devices[0].hardwareIds->size(), kCaptureUnreadValueLimit);
+}
+
+// A missing value whose buffer still held a string: the caller reads that
+// string, so the replay must give it, with the error.
+TEST_F(CaptureJsonTest, AMissingFriendlyNameKeepsWhatTheBufferStillHeld) {
+  HKEY key = reinterpret_cast<HKEY>(0x90);
+  CaptureRecordKey(&iface_, key, 0);
+  std::vector<uint8_t> buffer(264, 0);
+  std::memcpy(buffer.data(), "old", 4);
+  CaptureRecordValue(key, static_cast<LONG>(ERROR_FILE_NOT_FOUND), buffer.data(), 264, 0);
+  SimMachine m = Reloaded();
+  const SimInterface& i = m.devices[0].interfaces[0];
+  EXPECT_EQ(*i.friendlyName, SimBytes({'o', 'l', 'd', 0}));
+  EXPECT_EQ(*i.friendlyNameError, ERROR_FILE_NOT_FOUND);
+}
+
+// A path over the answer bound is kept by its length, and the length a
+// replay must claim counts the path's NUL.
+TEST_F(CaptureJsonTest, APathOverTheBoundClaimsItsLengthWithItsNul) {
+  SP_DEVICE_INTERFACE_DATA second = iface_;
+  second.Reserved = 2;
+  CaptureRecordInterface(true, &device_, &second);
+  std::vector<uint8_t> detail(kCaptureAnswerLimit + 8, 'a');
+  detail.back() = 0;
+  CaptureRecordPath(&second, true, 0, detail.data(), static_cast<DWORD>(detail.size()), 0);
+  SimMachine m = Reloaded();
+  ASSERT_EQ(m.devices[0].interfaces.size(), 2u);
+  EXPECT_EQ(*m.devices[0].interfaces[1].pathUnread, detail.size() - kDetailPathOffset);
+}
+
+// Bytes at the edges of the text forms: a control character below the
+// space, and one ID without the list's closing second NUL.
+TEST_F(CaptureJsonTest, StringsAtTheEdgesOfTheTextFormsComeBackAsTheyWere) {
+  const uint8_t text[] = {'a', 0x1F, 'b', 0};
+  const uint8_t id[] = {'I', 'D', 0};
+  CaptureRecordProperty(&device_, SPDRP_DEVICEDESC, true, 0, text, 260, sizeof text);
+  CaptureRecordProperty(&device_, SPDRP_HARDWAREID, true, 0, id, 260, sizeof id);
+  SimMachine m = Reloaded();
+  EXPECT_EQ(*m.devices[0].description, SimBytes(text, text + sizeof text));
+  EXPECT_EQ(*m.devices[0].hardwareIds, SimBytes(id, id + sizeof id));
+}
+
+TEST(CaptureStore, RecordsAreEightByteAlignedAndTheLastOneThatFitsIsGiven) {
+  CaptureStoreReset();
+  auto* first = static_cast<unsigned char*>(CaptureStoreAlloc(5));
+  auto* second = static_cast<unsigned char*>(CaptureStoreAlloc(1));
+  EXPECT_EQ(second - first, 8) << "records hold pointers";
+  EXPECT_NE(CaptureStoreAlloc(kCaptureRecordsLimit - 16 - 8), nullptr);
+  EXPECT_NE(CaptureStoreAlloc(8), nullptr) << "the store's last 8 bytes";
+  EXPECT_EQ(CaptureStoreAlloc(1), nullptr);
+  CaptureStoreReset();
+  EXPECT_EQ(CaptureStoreAlloc(8), first) << "a reset gives the whole store back";
+}
+
+TEST(CaptureStore, AResetGivesBackTheAnswersRoom) {
+  CaptureStoreReset();
+  std::vector<uint8_t> answer(kCaptureAnswerLimit, 7);
+  for (uint32_t used = 0; used < kCaptureBytesLimit; used += kCaptureAnswerLimit) {
+    ASSERT_NE(CaptureStoreKeep(answer.data(), kCaptureAnswerLimit), nullptr);
+  }
+  EXPECT_EQ(CaptureStoreKeep(answer.data(), 1), nullptr);
+  CaptureStoreReset();
+  EXPECT_NE(CaptureStoreKeep(answer.data(), kCaptureAnswerLimit), nullptr);
+  CaptureStoreReset();
 }
 
 TEST_F(CaptureJsonTest, AnswersThatCannotBePlacedMarkTheCapture) {

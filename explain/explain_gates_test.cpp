@@ -6,7 +6,9 @@
 
 #include "explain/explain_reasons.h"
 #include "explain/explain_run.h"
+#include "explain/explain_view.h"
 #include "explain/explain_words.h"
+#include "store/records.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -259,6 +261,37 @@ TEST(ExplainGates, AStoreThatRunsOutIsSaidWhereItRanOut) {
   EXPECT_EQ(iface.storeWanted, kPinRecordSize);
   EXPECT_LT(iface.pins.size(), 1500u);
   EXPECT_EQ(iface.pins.back().record, ExplainRecord::kKept);
+}
+
+// Each store check notes the room it asked for: a device's four 260-byte
+// string buffers, an interface's detail block and friendly name. The
+// explanation gives those numbers, and where, exactly.
+TEST(ExplainGates, AStoreThatRunsOutSaysTheRoomTheItemWanted) {
+  auto explained = [](const SimMachine& machine) { return ExplainMachine(machine).run; };
+  const uint32_t deviceStrings = 4 * (260 + 4);
+  SimMachine devices;
+  devices.devices = {TestFillerLeaving(kDeviceRecordSize + 8 + 4, kDeviceRecordSize + deviceStrings, explained),
+                     TestDevice({GoodPin()})};
+  ExplainTree tree = Explained(devices);
+  EXPECT_TRUE(tree.storeExhausted);
+  ASSERT_EQ(tree.devices.size(), 2u);
+  EXPECT_EQ(tree.devices[1].storeWanted, deviceStrings);
+  std::string text = ExplainText("m", tree, false, true);
+  EXPECT_NE(text.find("\n  the store ran out: no room for 1056 bytes\n"), std::string::npos) << text;
+
+  const uint32_t interfaceStrings = (265 + 4) + (264 + 4);
+  SimInterface second = TestInterface({GoodPin()});
+  SimDevice filler = TestFillerLeaving(kInterfaceRecordSize + 8 + 4, kInterfaceRecordSize + interfaceStrings, explained);
+  filler.interfaces.push_back(second);
+  SimMachine interfaces;
+  interfaces.devices = {filler};
+  tree = Explained(interfaces);
+  ASSERT_EQ(tree.devices.size(), 1u);
+  ASSERT_EQ(tree.devices[0].interfaces.size(), 2u);
+  EXPECT_EQ(tree.devices[0].interfaces[0].storeWanted, 0u);
+  EXPECT_EQ(tree.devices[0].interfaces[1].storeWanted, interfaceStrings);
+  text = ExplainText("m", tree, false, true);
+  EXPECT_NE(text.find("\n    the store ran out: no room for 537 bytes\n"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "tests/test.h"
 
@@ -48,18 +50,27 @@ TEST_F(KsRequestTest, ByteCountContract) {
   Close(h);
 }
 
+// An event that can't be made costs only its own request, and every event
+// a request waited on is closed before the next request goes out: none is
+// shared between requests, none outlives its request.
 TEST_F(KsRequestTest, EachRequestHasItsOwnEventClosedBeforeItReturns) {
   HANDLE h = Open(SimDefaultPin());
-  uint8_t four[4];
-  KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4);
-  KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4);
-  std::vector<std::string> once = {"CreateEventA", "DeviceIoControl", "WaitForSingleObject",
-                                   "CloseHandle"};
-  std::vector<std::string> expected = {"CreateFileA"};
-  expected.insert(expected.end(), once.begin(), once.end());
-  expected.insert(expected.end(), once.begin(), once.end());
-  EXPECT_EQ(CallOps(), expected);
-  Close(h);
+  ASSERT_TRUE(SimFailCall("CreateEventA", 2, ERROR_NOT_ENOUGH_MEMORY));
+  uint8_t four[4] = {};
+  EXPECT_EQ(KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4), 4u);
+  EXPECT_EQ(KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4), 0u) << "its event could not be made";
+  EXPECT_EQ(KsPinPropertyGet(h, 0, KSPROPERTY_PIN_DATAFLOW, four, 4), 4u) << "the next request makes its own";
+  EXPECT_EQ(IoctlCalls().size(), 2u) << "nothing sent without an event";
+  std::vector<uintptr_t> open;  // events waited on and not yet closed
+  for (const SimCall& call : SimCalls()) {
+    if (call.op == "DeviceIoControl") {
+      EXPECT_TRUE(open.empty()) << "an earlier request's event is still open";
+    }
+    if (call.op == "WaitForSingleObject") open.push_back(call.handle);
+    if (call.op == "CloseHandle") open.erase(std::remove(open.begin(), open.end(), call.handle), open.end());
+  }
+  EXPECT_TRUE(open.empty());
+  Close(h);  // and the run ends with no handle left open
 }
 
 TEST_F(KsRequestTest, APendingRequestIsCancelledAndCountsAsAbsent) {

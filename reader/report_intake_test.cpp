@@ -334,6 +334,13 @@ TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
   EXPECT_EQ(ReadError(utf16), "no report found: the file looks like UTF-16 text without a byte-order mark; save "
                               "it again as \"ANSI\", \"UTF-8\" or \"Unicode\"");
   EXPECT_EQ(ReadError("\xFF\xFE"), none);
+  // Two letters, then one of another script (no NUL in its unit): a third
+  // of the bytes are NULs, still UTF-16; one NUL in four is not.
+  std::string mixed, fewer;
+  for (int i = 0; i < 20; ++i) mixed += std::string("a\0b\0\x14\x04", 6);
+  for (int i = 0; i < 20; ++i) fewer += std::string("a\0\x14\x04", 4);
+  EXPECT_NE(ReadError(mixed).find("looks like UTF-16"), std::string::npos) << ReadError(mixed);
+  EXPECT_EQ(ReadError(fewer), none);
 }
 
 TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
@@ -348,6 +355,49 @@ TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
   r = Read(ReplacedOnce(le, name, other + name));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xD0\x9C \xF0\x9F\x98\x80 \xEF\xBF\xBDMicrophone");
+}
+
+TEST(ReportIntake, SurrogatePairsAtTheEndsOfTheirRangesDecode) {
+  std::string le = Apply(TypicalReport(), {"UTF-16 little-endian"});
+  std::string name = std::string("M\0i\0c\0", 6);
+  std::string pairs = std::string("\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 8);  // U+10000, U+10FFFF
+  std::vector<ParsedReport> r = Read(ReplacedOnce(le, name, pairs + name));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xF0\x90\x80\x80\xF4\x8F\xBF\xBFMicrophone");
+}
+
+// One LF alone among CR LF line ends is two kinds of end: mixed.
+TEST(ReportIntake, TwoKindsOfLineEndAreMixed) {
+  std::vector<ParsedReport> r = Read(ReplacedOnce(TypicalReport(), "\r\n", "\n"));
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Transport, std::vector<std::string>{"mixed-line-ends"});
+  EXPECT_FALSE(r[0].Stopped.has_value());
+}
+
+// CR CR LF ends one line only where most line ends are so (a gateway
+// doubled them all); where half are, each CR ends a line of its own.
+TEST(ReportIntake, CrCrLfIsOneLineEndOnlyWhereMostEndsAreSo) {
+  // A blank line after the report makes the count of line ends even (64).
+  const std::string report = TypicalReport() + "\r\n";
+  auto doubled = [&report](size_t n) {
+    std::string text = report;
+    size_t at = 0;
+    for (size_t i = 0; i < n; ++i) {
+      at = text.find("\r\n", at);
+      text.insert(at, "\r");
+      at += 3;
+    }
+    return text;
+  };
+  size_t ends = 0;
+  for (size_t at = report.find('\n'); at != std::string::npos; at = report.find('\n', at + 1)) ++ends;
+  std::vector<ParsedReport> most = Read(doubled(ends / 2 + 1));
+  ASSERT_EQ(most.size(), 1u);
+  EXPECT_FALSE(most[0].Stopped.has_value()) << "read as one line end each";
+  std::vector<ParsedReport> half = Read(doubled(ends / 2));
+  ASSERT_EQ(half.size(), 1u);
+  ASSERT_EQ(ends % 2, 0u);
+  EXPECT_TRUE(half[0].Stopped.has_value()) << "each CR a line end of its own";
 }
 
 TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {

@@ -15,6 +15,51 @@ std::string ParseError(const std::string& bytes) {
   return error;
 }
 
+// Lines one slip away from their kind: the strict grammar names each.
+TEST(ReportParse, LinesOneSlipAwayFromTheirKindAreRefused) {
+  const std::string report = TypicalReport();
+  EXPECT_NE(ParseError(ReplacedOnce(report, "Instance ID: 00000001", "Instance ID: 0000000a"))
+                .find("eight upper-case hex digits"),
+            std::string::npos);
+  EXPECT_NE(ParseError(ReplacedOnce(report, "Generic Audio Maker / ", "")).find("the description line"),
+            std::string::npos)
+      << "one separator";
+  EXPECT_NE(ParseError(ReplacedOnce(report, " Dataflow: ", " Dataflaw: ")).find("a Pin line"), std::string::npos);
+}
+
+// An error quotes a line whole up to 120 characters, then its ends.
+TEST(ReportParse, PartialErrorsQuoteLinesOf120CharactersWhole) {
+  for (size_t length : {120u, 121u}) {
+    std::vector<ReportLine> lines = {{std::string(length, 'x'), 1}};
+    ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+    ASSERT_TRUE(r.Stopped.has_value());
+    EXPECT_EQ(r.Stopped->Line, 1);
+    bool whole = r.Stopped->Message.find(std::string(length, 'x')) != std::string::npos;
+    EXPECT_EQ(whole, length == 120) << r.Stopped->Message;
+    EXPECT_EQ(r.Stopped->Message.compare(0, 9, "expected "), 0) << "the message without its place";
+  }
+}
+
+// After a bad line a partial read goes on at the next cut line; a stray
+// rule inside the device is no footer.
+TEST(ReportParse, APartialReadResumesAtTheNextCutLineNotAnyRule) {
+  const std::string report = TypicalReport();
+  std::string damaged = ReplacedOnce(report, "Instance ID: 00000001\r\n",
+                                     "Instance ID: 0000000x\r\n============================\r\n");
+  std::vector<ReportLine> lines;
+  int number = 0;
+  for (size_t at = 0; at < damaged.size();) {
+    size_t end = damaged.find("\r\n", at);
+    lines.push_back({damaged.substr(at, end - at), ++number});
+    at = end + 2;
+  }
+  ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+  EXPECT_FALSE(r.Stopped.has_value()) << r.Stopped->Message;
+  ASSERT_EQ(r.Devices.size(), 4u);
+  EXPECT_TRUE(r.Devices[0].Stopped.has_value());
+  EXPECT_FALSE(r.Devices[1].Stopped.has_value());
+}
+
 TEST(ReportParse, ReadsEveryLineKind) {
   ParsedReport r;
   std::string error;

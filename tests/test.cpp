@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <sstream>
 
 #include "report/layout.h"
+#include "store/arena.h"
 
 namespace ksr {
 
@@ -43,6 +45,54 @@ SimDevice TestDevice(const std::vector<SimPin>& pins) {
   device.service = SimString("testaud");
   device.interfaces.push_back(TestInterface(pins));
   return device;
+}
+
+namespace {
+
+// A first device that keeps `pins` pins under its one interface; `pad`
+// characters (a multiple of 4) spread over its four strings move the top
+// by that many bytes, or a step less where a NUL rounds.
+SimDevice Filler(uint32_t pins, uint32_t pad) {
+  SimDevice device = TestDevice(std::vector<SimPin>(pins, SimPcmPin(2, 16, 48000, 48000)));
+  auto take = [&pad]() {
+    uint32_t n = std::min<uint32_t>(pad, 256);
+    pad -= n;
+    return SimString(std::string(n, 'p'));
+  };
+  device.description = take();
+  device.manufacturer = take();
+  device.service = take();
+  device.interfaces[0].friendlyName = take();
+  return device;
+}
+
+// The room left in the store once the filler device is done.
+uint32_t RoomAfter(const SimDevice& filler, const std::function<SimRunResult(const SimMachine&)>& run) {
+  SimMachine machine;
+  machine.devices = {filler};
+  EXPECT_TRUE(run(machine).misuse.empty());
+  return static_cast<uint32_t>(ArenaStoreEnd() - ArenaTop());
+}
+
+}  // namespace
+
+SimDevice TestFillerLeaving(uint32_t lo, uint32_t hi,
+                            const std::function<SimRunResult(const SimMachine&)>& run) {
+  uint32_t one = RoomAfter(Filler(1, 0), run);
+  uint32_t perPin = one - RoomAfter(Filler(2, 0), run);
+  uint32_t pins = 1 + (one - lo) / perPin;  // the most pins that leave at least lo
+  uint32_t room = RoomAfter(Filler(pins, 0), run);
+  uint32_t pad = room >= hi ? (room - hi + 4) & ~3u : 0;
+  SimDevice filler = Filler(pins, pad);
+  room = RoomAfter(filler, run);
+  // A string's NUL and rounding can leave the first guess a step short.
+  for (int step = 0; step < 8 && room >= hi; ++step) {
+    pad += 4;
+    filler = Filler(pins, pad);
+    room = RoomAfter(filler, run);
+  }
+  EXPECT_TRUE(room >= lo && room < hi) << "room " << room << " not in [" << lo << ", " << hi << ")";
+  return filler;
 }
 
 // --- Runs and reports -----------------------------------------------------

@@ -3,6 +3,8 @@
 // simulated machine.
 #pragma once
 
+#include <functional>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,10 +29,19 @@ SimInterface TestInterface(const std::vector<SimPin>& pins);
 // A device with every property and one TestInterface carrying the pins.
 SimDevice TestDevice(const std::vector<SimPin>& pins);
 
+
+
 // --- Runs and reports -----------------------------------------------------
 
 // Runs the report over machine, in memory.
 SimRunResult RunMachine(const SimMachine& machine);
+
+// A first device whose run leaves the 1 MiB store's room in [lo, hi): it
+// keeps pins by the hundred under its one interface, then pads its strings
+// by the few bytes left. Fails the test when no such device is found. run
+// plays a machine as the test will (the explained runs name another folder).
+SimDevice TestFillerLeaving(uint32_t lo, uint32_t hi,
+                            const std::function<SimRunResult(const SimMachine&)>& run = RunMachine);
 
 // A file of the source tree, by its path from the top, as its bytes;
 // fails the test when it can't be read.

@@ -51,6 +51,12 @@ bool CheckRequest(DWORD ioControlCode, const void* input, DWORD inputLength,
     if (WireLoadU32(block + 28) != 0) {
       SimFlag(op + "KSP_PIN Reserved is " + SimHex(WireLoadU32(block + 28)) + ", not 0");
     }
+    // The pin-type count is the filter's: its descriptor is a bare
+    // KSPROPERTY, so a driver never reads PinId. The tool asks it with
+    // PinId 0; any other id means the block was not rewritten in full.
+    if (WireLoadU32(block + 16) == KSPROPERTY_PIN_CTYPES && WireLoadU32(block + 24) != 0) {
+      SimFlag(op + "KSPROPERTY_PIN_CTYPES asked with PinId " + SimHex(WireLoadU32(block + 24)) + ", not 0");
+    }
   }
   if (overlapped == nullptr) {
     SimFlag(op + "no OVERLAPPED for a filter opened for overlapped I/O");

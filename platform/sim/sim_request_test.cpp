@@ -99,6 +99,29 @@ TEST_F(SimRequestTest, EveryPartOfARequestIsChecked) {
   }
 }
 
+// A driver never reads PinId for the filter's pin-type count, and answers
+// it whatever the id; the simulator answers too, and flags an id other
+// than the 0 the tool writes.
+TEST_F(SimRequestTest, ThePinTypeCountAskedForAnyPinButZeroIsFlaggedAndStillAnswered) {
+  Prepare(KSPROPERTY_PIN_CTYPES);
+  WireStoreU32(block_ + 24, 3);
+  EXPECT_TRUE(Send(out_, 4));
+  EXPECT_EQ(count_, 4u);
+  EXPECT_EQ(WireLoadU32(out_), 1u) << "the filter's one pin type";
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(Seen(), "DeviceIoControl: KSPROPERTY_PIN_CTYPES asked with PinId 0x3, not 0\n");
+  SetUp();
+  Prepare(KSPROPERTY_PIN_CTYPES);
+  EXPECT_TRUE(Send(out_, 4));
+  EXPECT_EQ(WaitForSingleObject(event_, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(Seen(), "") << "PinId 0 is how the tool asks";
+  SetUp();
+  Prepare(KSPROPERTY_PIN_COMMUNICATION);
+  WireStoreU32(block_ + 24, 3);
+  Send(out_, 4);
+  EXPECT_EQ(Seen().find("PinId"), std::string::npos) << "a pin property may name any pin";
+}
+
 TEST_F(SimRequestTest, ARequestWithoutAnOverlappedIsRefused) {
   Prepare(KSPROPERTY_PIN_COMMUNICATION);
   EXPECT_FALSE(DeviceIoControl(filter_, IOCTL_KS_PROPERTY, block_, 32, out_, 4, &count_, nullptr));

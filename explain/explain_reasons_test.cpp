@@ -1,0 +1,78 @@
+// The words for answers the walk read: exact at the bounds of what they
+// show (eight identifiers, 16 bytes, an 8-byte instance answer).
+#include "explain/explain_reasons.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim.h"
+
+namespace ksr {
+namespace {
+
+// A delivered answer of these bytes to property.
+std::string Words(uint32_t property, const SimBytes& bytes) {
+  ExplainRequest request;
+  request.property = property;
+  request.outputLength = static_cast<uint32_t>(bytes.size());
+  request.count = static_cast<uint32_t>(bytes.size());
+  request.bytes = bytes;
+  return ExplainRequestWords(request);
+}
+
+// An identifier list of n whole entries claiming count.
+SimBytes Identifiers(uint32_t n, uint32_t count) {
+  SimBytes bytes;
+  SimAppendU32(&bytes, 8 + 24 * n);
+  SimAppendU32(&bytes, count);
+  for (uint32_t i = 0; i < n; ++i) {
+    SimBytes one = SimIdentifier(KSMEDIUMSETID_Standard, i, 0);
+    bytes.insert(bytes.end(), one.begin(), one.end());
+  }
+  return bytes;
+}
+
+TEST(ExplainReasons, IdentifierListsShowEightEntriesAndSayWhenTheyAreCut) {
+  std::string eight = Words(KSPROPERTY_PIN_MEDIUMS, Identifiers(8, 8));
+  EXPECT_NE(eight.find("Id 7"), std::string::npos) << eight;
+  EXPECT_EQ(eight.find("..."), std::string::npos) << eight;
+  std::string nine = Words(KSPROPERTY_PIN_MEDIUMS, Identifiers(9, 9));
+  EXPECT_EQ(nine.find("Id 8"), std::string::npos) << nine;
+  EXPECT_NE(nine.find("Id 7, ..."), std::string::npos) << nine;
+  std::string cut = Words(KSPROPERTY_PIN_INTERFACES, Identifiers(2, 5));
+  EXPECT_NE(cut.find("Count 5: "), std::string::npos) << cut;
+  EXPECT_NE(cut.find(" (2 whole in the answer)"), std::string::npos) << cut;
+}
+
+TEST(ExplainReasons, BytesShowSixteenAndSayWhenThereAreMore) {
+  SimBytes sixteen(16, 0xAB);
+  std::string words = Words(KSPROPERTY_PIN_DATAFLOW, sixteen);
+  std::string hex;
+  for (int i = 0; i < 16; ++i) hex += "AB";
+  EXPECT_EQ(words.substr(words.size() - 32 - 6), "bytes " + hex) << words;
+  EXPECT_EQ(words.find("..."), std::string::npos) << words;
+  SimBytes seventeen(17, 0xAB);
+  words = Words(KSPROPERTY_PIN_DATAFLOW, seventeen);
+  EXPECT_EQ(words.substr(words.size() - 3), "...") << words;
+}
+
+TEST(ExplainReasons, OnlyAnEightByteInstanceAnswerReadsAsItsCounts) {
+  EXPECT_NE(Words(KSPROPERTY_PIN_CINSTANCES, SimBytes{4, 0, 0, 0, 1, 0, 0, 0}).find("possible 4, current 1"),
+            std::string::npos);
+  std::string twelve = Words(KSPROPERTY_PIN_CINSTANCES, SimBytes{4, 0, 0, 0, 1, 0, 0, 0, 9, 0, 0, 0});
+  EXPECT_EQ(twelve.find("possible"), std::string::npos) << twelve;
+}
+
+TEST(ExplainReasons, DeviceValuesBusNumbersAndEmptyLists) {
+  SimCall bus;
+  bus.op = "SetupDiGetDeviceRegistryPropertyA";
+  bus.a = SPDRP_BUSNUMBER;
+  bus.out = {1, 0};
+  EXPECT_EQ(ExplainPropertyWords(bus), " bytes 0100");
+  SimCall ids;
+  ids.a = SPDRP_HARDWAREID;
+  ids.out = {0, 0};
+  EXPECT_EQ(ExplainPropertyWords(ids), " \"\"");
+}
+
+}  // namespace
+}  // namespace ksr
