@@ -6,7 +6,8 @@
 
 #include "explain/explain_reasons.h"
 #include "explain/explain_run.h"
-#include "explain/explain_view.h"
+#include "explain/explain_json.h"
+#include "explain/explain_text.h"
 #include "explain/explain_words.h"
 #include "store/records.h"
 #include "tests/test.h"
