@@ -156,6 +156,15 @@ MUTANTS = [
     ("discovery/interface_walk.cpp", "  ArenaScratchEnd(buffer, kDetailBlockSize);\n  ArenaCommitString(buffer + kDetailPathOffset);",
      "  ArenaCommitString(buffer + kDetailPathOffset);", "device path not ended in its buffer"),
 
+    ("discovery/device_walk.cpp",
+     "      NoteMake(Note::kStoreExhausted, kDeviceStringsRoom);",
+     "      NoteMake(Note::kStoreExhausted, kDeviceStringsRoom + 4);",
+     "the note of a device's strings names the wrong room"),
+    ("discovery/interface_walk.cpp",
+     "      NoteMake(Note::kStoreExhausted, kInterfaceStringsRoom);",
+     "      NoteMake(Note::kStoreExhausted, kInterfaceStringsRoom - 4);",
+     "the note of an interface's strings names the wrong room"),
+
     # --- kstream/ ---------------------------------------------------------
     ('kstream/ks_request.cpp',
      "WireStoreU32(block + 28, 0);",
