@@ -42,12 +42,10 @@ ksreport_warnings(ksreport_tests)
 # compiler cache serves them to a clean clone in another folder.
 set_property(SOURCE tests/test.cpp reader/report_summary_test.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(ksreport_tests PRIVATE ks_explain ks_capture_model gtest gtest_main)
+target_link_libraries(ksreport_tests PRIVATE ks_explain ks_capture_model ks_report_transport gtest gtest_main)
 # The JSON tests of the reader parse what it wrote; cross builds find the
 # library only here.
 target_include_directories(ksreport_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-include)
-# What mail and editors do to reports, for the intake's tests.
-target_sources(ksreport_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/report_transport.cpp)
 ksreport_static_runtime(ksreport_tests)
 
 # Cross builds run their programs under their emulator: the x86_64 ones
