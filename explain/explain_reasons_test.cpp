@@ -74,5 +74,28 @@ TEST(ExplainReasons, DeviceValuesBusNumbersAndEmptyLists) {
   EXPECT_EQ(ExplainPropertyWords(ids), " \"\"");
 }
 
+TEST(ExplainReasons, AnAnswerCountedPastItsBytesSaysHowManyWereReadable) {
+  ExplainRequest request;
+  request.property = KSPROPERTY_PIN_DATAFLOW;
+  request.outputLength = 4;
+  request.bytes = {1, 0, 0, 0};
+  request.count = 4;
+  EXPECT_EQ(ExplainRequestWords(request).find("readable"), std::string::npos);
+  request.count = 12;
+  std::string words = ExplainRequestWords(request);
+  EXPECT_NE(words.find("12 bytes: "), std::string::npos) << words;
+  EXPECT_NE(words.find(" (4 readable)"), std::string::npos) << words;
+}
+
+TEST(ExplainReasons, AFailedListFetchNamesTheListOfItsGate) {
+  for (ExplainGate gate : {ExplainGate::kInterfaces, ExplainGate::kMediums}) {
+    ExplainStep step;
+    step.gate = gate;
+    step.reason = ExplainReason::kCountZero;
+    std::string why = ExplainStepWhy(step).words;
+    EXPECT_EQ(why, gate == ExplainGate::kMediums ? "mediums list: Count is 0" : "interfaces list: Count is 0");
+  }
+}
+
 }  // namespace
 }  // namespace ksr
