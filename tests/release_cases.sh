@@ -115,7 +115,7 @@ mv "$work/broken/swap/x64.exe" "$work/broken/swap/pkg/x86/ksreport.exe"; repack 
 fails "the x86 and x64 programs swapped" "$work/broken/swap/$release_zip" 2 \
   "x64/ksreport.exe: machine type pei-i386, not pei-x86-64 as x64/ needs"
 unpacked big "$zip_a"; head -c 131072 /dev/zero >>"$work/broken/big/pkg/x64/ksreport.exe"; repack big "$release_zip" resum
-fails "a program over its size budget" "$work/broken/big/$release_zip" 1 "x64/ksreport.exe: larger than 131072 bytes"
+fails "a program over its size budget" "$work/broken/big/$release_zip" 1 "x64/ksreport.exe: larger than 32768 bytes"
 unpacked gui "$zip_a"
 at=$(od -An -tu4 -j60 -N4 "$work/broken/gui/pkg/x64/ksreport.exe" | tr -d ' ')
 printf '\002' | dd of="$work/broken/gui/pkg/x64/ksreport.exe" bs=1 seek=$((at + 92)) conv=notrunc status=none
