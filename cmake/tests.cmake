@@ -11,6 +11,7 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE
 
 file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/runner/*_test.cpp
   ${CMAKE_SOURCE_DIR}/report/*_test.cpp
   ${CMAKE_SOURCE_DIR}/store/*_test.cpp
   ${CMAKE_SOURCE_DIR}/discovery/*_test.cpp

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "report/layout.h"
+#include "report/writer.h"
 #include "store/arena.h"
 
 namespace ksr {
@@ -164,6 +165,15 @@ static size_t BodyAt(const std::string& frame) {
 std::string ReportWithBody(const std::string& body) {
   std::string frame = EmptyReport();
   return frame.insert(BodyAt(frame), body);
+}
+
+std::string TestReportWritten(const std::function<void()>& write) {
+  ReportWriterReset();
+  SimStart(SimMachine(), kTestOutDir, false);
+  write();
+  SimFinish();
+  EXPECT_TRUE(SimMisuse().empty());
+  return SimFileBytes(std::string(kTestOutDir) + "/ksreport.txt").value_or("<none>");
 }
 
 std::string ReportBody(const std::string& report) {

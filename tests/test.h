@@ -67,6 +67,11 @@ std::string EmptyReport();
 // A report's fixed frame around body.
 std::string ReportWithBody(const std::string& body);
 
+// Runs write, which calls the report's line routines, in a fresh simulated
+// process and returns the report file it wrote ("<none>" when none); fails
+// the test if the platform saw misuse.
+std::string TestReportWritten(const std::function<void()>& write);
+
 // The report's text between the header and the footer, which every report
 // shares; fails the test if the frame is not there.
 std::string ReportBody(const std::string& report);
