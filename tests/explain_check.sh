@@ -30,11 +30,15 @@ for machine in "${machines[@]}"; do
   check "$name: ksreport-read --explain says the same, exit 0" '[ $rc -eq 0 ] && cmp -s "$out/$name.txt" "$out/$name.read.txt"' ||
     { echo "  exit $rc; the first differences (< ksreport-sim, > ksreport-read):"
       diff "$out/$name.txt" "$out/$name.read.txt" | head -10; }
-  run_sim --explain --full "$machine" >"$out/$name.full" 2>/dev/null; rc=$?
-  run_read --explain --full "$machine" >"$out/$name.read.full" 2>/dev/null
+  run_sim --explain --full "$machine" >"$out/$name.full" 2>"$out/$name.full.err"; rc=$?
+  run_read --explain --full "$machine" >"$out/$name.read.full" 2>"$out/$name.read.full.err"; read_rc=$?
   check "$name: --full says more, the same from both tools, no implementation words by default" \
-    '[ $rc -eq $plain ] && cmp -s "$out/$name.full" "$out/$name.read.full" &&
-     [ $((2 * $(wc -c <"$out/$name.txt"))) -le $(wc -c <"$out/$name.full") ] && ! grep -Eq "record (kept|released)" "$out/$name.txt"'
+    '[ $rc -eq $plain ] && [ $read_rc -eq 0 ] && cmp -s "$out/$name.full" "$out/$name.read.full" &&
+     [ $((2 * $(wc -c <"$out/$name.txt"))) -le $(wc -c <"$out/$name.full") ] && ! grep -Eq "record (kept|released)" "$out/$name.txt"' ||
+    { echo "  ksreport-sim exited $rc ($(wc -c <"$out/$name.full") bytes), ksreport-read $read_rc ($(wc -c <"$out/$name.read.full") bytes), the default $(wc -c <"$out/$name.txt") bytes"
+      head -c 600 "$out/$name.full.err" "$out/$name.read.full.err"
+      echo "  the first differences (< ksreport-sim, > ksreport-read):"
+      diff "$out/$name.full" "$out/$name.read.full" | head -10; }
   python3 -c 'import sys; t = open(sys.argv[1], "rb").read(); sys.stdout.buffer.write(b"\xff\xfe" + t.decode("utf-8").encode("utf-16-le"))' \
     "$machine" >"$out/$name.utf16"
   run_read --explain "$out/$name.utf16" >"$out/$name.utf16.txt" 2>/dev/null; rc=$?
