@@ -19,6 +19,7 @@ file(GLOB KSREPORT_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/platform/*_test.cpp
   ${CMAKE_SOURCE_DIR}/platform/sim/*_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/fuzz/*_test.cpp
+  ${CMAKE_SOURCE_DIR}/encoding/*_test.cpp
   ${CMAKE_SOURCE_DIR}/reader/*_test.cpp
   ${CMAKE_SOURCE_DIR}/capture/*_test.cpp
   ${CMAKE_SOURCE_DIR}/explain/*_test.cpp)

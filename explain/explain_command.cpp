@@ -10,7 +10,7 @@
 #include "explain/explain_summary.h"
 #include "explain/explain_text.h"
 #include "explain/explain_words.h"
-#include "platform/sim/sim_text_utf8.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -78,7 +78,7 @@ int ExplainCommand(const char* program, const std::string& name, const std::stri
 
 bool ExplainLooksLikeMachine(const std::string& raw) {
   // A machine saved as UTF-16 by an editor is still a machine.
-  std::string text = SimTextUtf8(raw);
+  std::string text = EncodingUtf8OfUnicode(raw);
   size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
   return at < text.size() && text[at] == '{';

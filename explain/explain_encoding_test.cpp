@@ -7,7 +7,7 @@
 #include "explain/explain_run.h"
 #include "explain/explain_json.h"
 #include "explain/explain_text.h"
-#include "platform/sim/sim_text_utf8.h"
+#include "encoding/encoding.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -51,12 +51,12 @@ TEST(ExplainEncoding, UnicodeAndLineEndsOfAnEditorKeepAMachineAMachine) {
 TEST(ExplainEncoding, Utf16IsTurnedToUtf8WholeCharactersOnly) {
   // "é" U+00E9, "€" U+20AC and U+1F600 as a surrogate pair, little-endian.
   std::string le = std::string("\xFF\xFE", 2) + std::string("\xE9\x00\xAC\x20\x3D\xD8\x00\xDE", 8);
-  EXPECT_EQ(SimTextUtf8(le), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(EncodingUtf8OfUnicode(le), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   // A lone surrogate and an odd last byte are no characters.
   std::string bad = std::string("\xFE\xFF", 2) + std::string("\xD8\x00\x00\x41\x00", 5);
-  EXPECT_EQ(SimTextUtf8(bad), "\xEF\xBF\xBD" "A" "\xEF\xBF\xBD");
+  EXPECT_EQ(EncodingUtf8OfUnicode(bad), "\xEF\xBF\xBD" "A" "\xEF\xBF\xBD");
   // Without a byte-order mark the text is left alone.
-  EXPECT_EQ(SimTextUtf8("{\"devices\": []}"), "{\"devices\": []}");
+  EXPECT_EQ(EncodingUtf8OfUnicode("{\"devices\": []}"), "{\"devices\": []}");
   // A report in UTF-16 is still a report.
   EXPECT_FALSE(ExplainLooksLikeMachine(Utf16("ksreport 1.0\r\n", true)));
 }

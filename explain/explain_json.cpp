@@ -5,7 +5,7 @@
 #include "explain/explain_summary.h"
 #include "explain/explain_json.h"
 #include "explain/explain_words.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -25,7 +25,7 @@ Json OrNull(const std::optional<GUID>& guid) { return guid ? Json(ExplainGuidTex
 std::string Hex(const SimBytes& bytes) { return ExplainHexBytes(bytes, kJsonBytes); }
 
 // A string the platform delivered, up to its first NUL, as UTF-8.
-std::string Text(const SimBytes& bytes) { return ReportTextUtf8(ExplainCString(bytes)); }
+std::string Text(const SimBytes& bytes) { return EncodingUtf8(ExplainCString(bytes)); }
 
 const char* Record(ExplainRecord record) {
   return record == ExplainRecord::kKept ? "kept" : record == ExplainRecord::kReleased ? "released" : "unknown";
@@ -218,7 +218,7 @@ std::string ExplainJson(const std::string& name, const ExplainTree& tree) {
   Json devices = Json::array();
   for (const ExplainDevice& device : tree.devices) devices.push_back(Device(device));
   Json out{{"format", "ksreport-explain/1"},
-           {"machine", ReportTextUtf8(name)},
+           {"machine", EncodingUtf8(name)},
            {"summary", Json{{"devices", tree.devices.size()},
                             {"interfacesListed", counts.interfacesListed},
                             {"pinsListed", counts.pinsListed},

@@ -2,7 +2,7 @@
 
 #include "explain/explain_words.h"
 #include "kstream/kstream.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -251,6 +251,6 @@ std::string ExplainPropertyWords(const SimCall& call) {
   return " " + PropertyValue(call);
 }
 
-std::string ExplainShownString(const SimBytes& bytes) { return "\"" + ReportTextShown(ExplainCString(bytes)) + "\""; }
+std::string ExplainShownString(const SimBytes& bytes) { return "\"" + EncodingShown(ExplainCString(bytes)) + "\""; }
 
 }  // namespace ksr

@@ -5,7 +5,7 @@
 #include "explain/explain_summary.h"
 #include "explain/explain_text_out.h"
 #include "explain/explain_words.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -223,7 +223,7 @@ void SummaryLines(const Writer& w, const std::vector<ExplainLeftOut>& items, con
 void Heading(const Writer& w, const std::string& name, const ExplainTree& tree) {
   ExplainCounts counts = ExplainCount(tree);
   std::vector<ExplainLeftOut> items = ExplainLeftOuts(tree);
-  w.out->Line(0, "", 0, "Explanation of " + ReportTextShown(name), Style::kHead);
+  w.out->Line(0, "", 0, "Explanation of " + EncodingShown(name), Style::kHead);
   std::string walked = std::to_string(tree.devices.size()) + " device(s) walked, " +
                        std::to_string(counts.interfacesListed) + " interface(s) and " +
                        std::to_string(counts.pinsListed) + " pin(s) listed";

@@ -41,7 +41,7 @@
 #include "reader/report_intake.h"
 #include "reader/report_json.h"
 #include "reader/report_table.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "reader/report_summary.h"
 
 namespace {
@@ -119,8 +119,8 @@ struct ReadOutcome {
 // A file's name and what is said about it, shown as the summary shows
 // text: a quoted line of a damaged file moves no cursor.
 void ReadSay(const std::string& name, const std::string& what) {
-  std::fprintf(stderr, "ksreport-read: %s: %s\n", ksr::ReportTextShown(name).c_str(),
-               ksr::ReportTextShown(what).c_str());
+  std::fprintf(stderr, "ksreport-read: %s: %s\n", ksr::EncodingShown(name).c_str(),
+               ksr::EncodingShown(what).c_str());
 }
 
 // Names on stderr what was undone, assumed, or not whole in one report.

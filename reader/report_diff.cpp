@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "reader/report_json_items.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -24,7 +24,7 @@ struct DiffChange {
   ReportJsonValue Was, Now;
 };
 
-std::string Quote(const std::string& s) { return "\"" + ReportTextShown(s) + "\""; }
+std::string Quote(const std::string& s) { return "\"" + EncodingShown(s) + "\""; }
 
 std::string HexText(uint32_t value) {
   char text[16];
@@ -57,9 +57,9 @@ class DiffCollector {
 
   void Devices(const ParsedReport& before, const ParsedReport& after) {
     std::vector<int> pa(before.Devices.size(), -1), pb(after.Devices.size(), -1);
-    DiffPair(before.Devices, after.Devices, [](const ParsedDevice& d, size_t) { return ReportTextShown(d.HardwareId); },
+    DiffPair(before.Devices, after.Devices, [](const ParsedDevice& d, size_t) { return EncodingShown(d.HardwareId); },
              &pa, &pb);
-    DiffPair(before.Devices, after.Devices, [](const ParsedDevice& d, size_t) { return ReportTextShown(d.Description); },
+    DiffPair(before.Devices, after.Devices, [](const ParsedDevice& d, size_t) { return EncodingShown(d.Description); },
              &pa, &pb);
     for (size_t i = 0; i < pa.size(); ++i) {
       if (pa[i] >= 0) {
@@ -96,8 +96,8 @@ class DiffCollector {
 
   void Text(const ParsedDevice* d, const char* field, const std::string& was, const std::string& now) {
     // Compared as shown: the code page and UTF-8 forms of a name are one name.
-    if (ReportTextShown(was) == ReportTextShown(now)) return;
-    changes.push_back({'~', d, nullptr, {}, field, Quote(was), Quote(now), ReportTextUtf8(was), ReportTextUtf8(now)});
+    if (EncodingShown(was) == EncodingShown(now)) return;
+    changes.push_back({'~', d, nullptr, {}, field, Quote(was), Quote(now), EncodingUtf8(was), EncodingUtf8(now)});
   }
 
   void Device(const ParsedDevice& was, const ParsedDevice& now) {
@@ -110,7 +110,7 @@ class DiffCollector {
     Value(&was, nullptr, {}, "instance", HexText(was.InstanceId), HexText(now.InstanceId), was.InstanceId,
           now.InstanceId);
     std::vector<int> pa(was.Interfaces.size(), -1), pb(now.Interfaces.size(), -1);
-    DiffPair(was.Interfaces, now.Interfaces, [](const ParsedInterface& i, size_t) { return ReportTextShown(i.Name); },
+    DiffPair(was.Interfaces, now.Interfaces, [](const ParsedInterface& i, size_t) { return EncodingShown(i.Name); },
              &pa, &pb);
     DiffPair(was.Interfaces, now.Interfaces, [](const ParsedInterface&, size_t at) { return std::to_string(at); },
              &pa, &pb);
@@ -139,9 +139,9 @@ class DiffCollector {
   }
 
   void Interface(const ParsedDevice* d, const ParsedInterface& was, const ParsedInterface& now) {
-    if (ReportTextShown(was.Name) != ReportTextShown(now.Name)) {
-      changes.push_back({'~', d, &was, {}, "name", Quote(was.Name), Quote(now.Name), ReportTextUtf8(was.Name),
-                         ReportTextUtf8(now.Name)});
+    if (EncodingShown(was.Name) != EncodingShown(now.Name)) {
+      changes.push_back({'~', d, &was, {}, "name", Quote(was.Name), Quote(now.Name), EncodingUtf8(was.Name),
+                         EncodingUtf8(now.Name)});
     }
     ReportJsonValue wasTypes = nullptr, nowTypes = nullptr;
     if (was.PinTypes) wasTypes = *was.PinTypes;
@@ -192,7 +192,7 @@ class DiffCollector {
 };
 
 std::string DeviceName(const ParsedDevice& d) {
-  return "device " + Quote(d.Description) + " (" + (d.HardwareId.empty() ? "no hardware ID" : ReportTextShown(d.HardwareId)) + ")";
+  return "device " + Quote(d.Description) + " (" + (d.HardwareId.empty() ? "no hardware ID" : EncodingShown(d.HardwareId)) + ")";
 }
 
 std::string Scope(const DiffChange& c) {
@@ -202,7 +202,7 @@ std::string Scope(const DiffChange& c) {
 }
 
 std::string Header(const ReportDiffSide& before, const ReportDiffSide& after) {
-  return "before: " + ReportTextShown(before.File) + "\nafter:  " + ReportTextShown(after.File) + "\n";
+  return "before: " + EncodingShown(before.File) + "\nafter:  " + EncodingShown(after.File) + "\n";
 }
 
 }  // namespace
@@ -243,17 +243,17 @@ std::string ReportDiffJson(const ReportDiffSide& before, const ReportDiffSide& a
   DiffCollector diff;
   diff.Devices(*before.Report, *after.Report);
   *same = diff.changes.empty();
-  ReportJsonValue all = {{"format", "ksreport-diff/1"}, {"before", ReportTextUtf8(before.File)},
-                         {"after", ReportTextUtf8(after.File)}, {"same", *same},
+  ReportJsonValue all = {{"format", "ksreport-diff/1"}, {"before", EncodingUtf8(before.File)},
+                         {"after", EncodingUtf8(after.File)}, {"same", *same},
                          {"changes", ReportJsonValue::array()}};
   for (const DiffChange& c : diff.changes) {
     ReportJsonValue iface = nullptr, pin = nullptr, field = nullptr;
-    if (c.Interface) iface = ReportTextUtf8(c.Interface->Name);
+    if (c.Interface) iface = EncodingUtf8(c.Interface->Name);
     if (c.Pin) pin = *c.Pin;
     if (c.Sign == '~') field = c.Field;
     all["changes"].push_back({{"change", c.Sign == '~' ? "changed" : c.Sign == '-' ? "removed" : "added"},
-                              {"device", {{"hardwareId", ReportTextUtf8(c.Device->HardwareId)},
-                                          {"description", ReportTextUtf8(c.Device->Description)}}},
+                              {"device", {{"hardwareId", EncodingUtf8(c.Device->HardwareId)},
+                                          {"description", EncodingUtf8(c.Device->Description)}}},
                               {"interface", iface}, {"pin", pin}, {"field", field}, {"before", c.Was},
                               {"after", c.Now}});
   }

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "reader/report_repair.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "report/layout.h"
 
 namespace ksr {
@@ -71,28 +71,15 @@ bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 // bytes it had; any other character becomes UTF-8. An unpaired surrogate
 // becomes U+FFFD, and an odd last byte is dropped.
 std::string FromUtf16(const std::string& bytes, bool bigEndian) {
-  auto unit = [&](size_t at) -> uint32_t {
-    uint32_t first = static_cast<unsigned char>(bytes[at]);
-    uint32_t second = static_cast<unsigned char>(bytes[at + 1]);
-    return bigEndian ? first << 8 | second : second << 8 | first;
-  };
   std::string out;
   out.reserve(bytes.size() / 2);
-  for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
-    uint32_t c = unit(at);
-    if (c >= 0xD800 && c <= 0xDBFF && at + 3 < bytes.size()) {
-      uint32_t low = unit(at + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        at += 2;
-      }
-    }
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+  uint32_t c = 0;
+  for (size_t at = 2, used; (used = EncodingUtf16Next(bytes, at, bigEndian, &c)) != 0; at += used) {
     unsigned char byte = 0;
-    if (ReportTextCp1252Byte(c, &byte)) {
+    if (EncodingCp1252Byte(c, &byte)) {
       out += static_cast<char>(byte);
     } else {
-      ReportTextAppendUtf8(c, &out);
+      EncodingAppendUtf8(c, &out);
     }
   }
   return out;

@@ -1,7 +1,7 @@
 #include "reader/report_json.h"
 
 #include "reader/report_json_items.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "reader/report_summary.h"
 
 namespace ksr {
@@ -17,7 +17,7 @@ ReportJsonValue ReportPinJson(const ParsedInterface& iface, const ParsedPin& p) 
 }
 
 ReportJsonValue ReportInterfaceJson(const ParsedInterface& i) {
-  ReportJsonValue in = {{"name", ReportTextUtf8(i.Name)}, {"pinTypes", nullptr}, {"pins", ReportJsonValue::array()}};
+  ReportJsonValue in = {{"name", EncodingUtf8(i.Name)}, {"pinTypes", nullptr}, {"pins", ReportJsonValue::array()}};
   if (i.PinTypes) in["pinTypes"] = *i.PinTypes;
   for (const ParsedPin& p : i.Pins) in["pins"].push_back(ReportPinJson(i, p));
   return in;
@@ -26,13 +26,13 @@ ReportJsonValue ReportInterfaceJson(const ParsedInterface& i) {
 ReportJsonValue ReportStopJson(const ReportStop& stop) {
   ReportJsonValue line = nullptr;
   if (stop.Line) line = stop.Line;
-  return {{"line", line}, {"message", ReportTextUtf8(stop.Message)}};
+  return {{"line", line}, {"message", EncodingUtf8(stop.Message)}};
 }
 
 ReportJsonValue ReportDeviceJson(const ParsedDevice& d) {
-  ReportJsonValue dev = {{"hardwareId", ReportTextUtf8(d.HardwareId)}, {"busNumber", d.BusNumber},
-                         {"description", ReportTextUtf8(d.Description)},
-                         {"manufacturer", ReportTextUtf8(d.Manufacturer)}, {"service", ReportTextUtf8(d.Service)},
+  ReportJsonValue dev = {{"hardwareId", EncodingUtf8(d.HardwareId)}, {"busNumber", d.BusNumber},
+                         {"description", EncodingUtf8(d.Description)},
+                         {"manufacturer", EncodingUtf8(d.Manufacturer)}, {"service", EncodingUtf8(d.Service)},
                          {"instanceId", d.InstanceId}, {"warnings", ReportDeviceWarnings(d)},
                          {"complete", !d.Stopped}, {"stopped", nullptr}, {"interfaces", ReportJsonValue::array()}};
   if (d.Stopped) dev["stopped"] = ReportStopJson(*d.Stopped);
@@ -41,7 +41,7 @@ ReportJsonValue ReportDeviceJson(const ParsedDevice& d) {
 }
 
 std::string ReportJsonText(const ReportJsonValue& value) {
-  // Every string went through ReportTextUtf8; the handler only guards.
+  // Every string went through EncodingUtf8; the handler only guards.
   return value.dump(2, ' ', false, ReportJsonValue::error_handler_t::replace) + "\n";
 }
 
@@ -49,9 +49,9 @@ namespace {
 
 ReportJsonValue ReportOneJson(const std::string& file, const ParsedReport& report) {
   std::vector<std::string> notes;
-  for (const std::string& n : report.Notes) notes.push_back(ReportTextUtf8(n));
-  ReportJsonValue r = {{"file", ReportTextUtf8(file)}, {"banner", ReportTextUtf8(report.Banner)},
-                       {"feedback", ReportTextUtf8(report.Feedback)}, {"transport", report.Transport},
+  for (const std::string& n : report.Notes) notes.push_back(EncodingUtf8(n));
+  ReportJsonValue r = {{"file", EncodingUtf8(file)}, {"banner", EncodingUtf8(report.Banner)},
+                       {"feedback", EncodingUtf8(report.Feedback)}, {"transport", report.Transport},
                        {"notes", notes}, {"complete", ReportComplete(report)}, {"stopped", nullptr},
                        {"devices", ReportJsonValue::array()}};
   if (report.Stopped) r["stopped"] = ReportStopJson(*report.Stopped);
@@ -67,7 +67,7 @@ std::string ReportJson(const std::vector<ReportEntry>& entries) {
     if (e.Report) {
       all["reports"].push_back(ReportOneJson(e.File, *e.Report));
     } else {
-      all["reports"].push_back({{"file", ReportTextUtf8(e.File)}, {"error", ReportStopJson(e.Error)}});
+      all["reports"].push_back({{"file", EncodingUtf8(e.File)}, {"error", ReportStopJson(e.Error)}});
     }
   }
   return ReportJsonText(all);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "report/layout.h"
 
 namespace ksr {
@@ -230,7 +230,7 @@ std::string ReportNbspToSpace(const std::string& line) {
   std::string out;
   for (size_t at = 0; at < line.size();) {
     uint32_t c = 0;
-    size_t n = ReportTextUtf8Length(line, at, &c);
+    size_t n = EncodingUtf8Length(line, at, &c);
     bool nbsp = utf8 ? n == 2 && c == 0xA0 : n == 0 && static_cast<unsigned char>(line[at]) == 0xA0 && InRun(line, at);
     n = n == 0 ? 1 : n;
     out += nbsp ? std::string(" ") : line.substr(at, n);

@@ -11,7 +11,7 @@
 #define KSR_ISATTY(fd) isatty(fd)
 #endif
 
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -30,7 +30,7 @@ std::string RangeText(const ParsedRange& r) {
 
 // A string of the report as shown, or what stands for it when it is empty.
 std::string Shown(const std::string& text, const char* empty = "") {
-  return text.empty() ? empty : ReportTextShown(text);
+  return text.empty() ? empty : EncodingShown(text);
 }
 
 // Flags, each as "[! ...]", on a line of their own under what they flag.
@@ -156,7 +156,7 @@ std::string ReportSummary(const std::string& file, const ParsedReport& report, c
 
 std::string ReportErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options) {
   ReportPaint paint{options.colour};
-  return paint.Bold(Shown(file)) + ": " + paint.Gone("not read: " + ReportTextShown(error)) + "\n";
+  return paint.Bold(Shown(file)) + ": " + paint.Gone("not read: " + EncodingShown(error)) + "\n";
 }
 
 bool ReportColourWanted() {

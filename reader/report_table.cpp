@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "reader/report_json_items.h"
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "reader/report_summary.h"
 
 namespace ksr {
@@ -39,9 +39,9 @@ ReportTableRow ReportTableErrorRow(const std::string& file, const ReportStop& er
 namespace {
 
 std::string RowName(const ReportTableRow& r) {
-  std::string name = ReportTextShown(r.File);
-  if (r.Error) return name + ": not read: " + ReportTextShown(ReportStopWhere(*r.Error));
-  if (r.Stopped) return name + " (" + ReportTextShown(ReportStopText(*r.Stopped)) + ")";
+  std::string name = EncodingShown(r.File);
+  if (r.Error) return name + ": not read: " + EncodingShown(ReportStopWhere(*r.Error));
+  if (r.Stopped) return name + " (" + EncodingShown(ReportStopText(*r.Stopped)) + ")";
   return name;
 }
 
@@ -76,12 +76,12 @@ std::string ReportTableJson(const std::vector<ReportTableRow>& rows) {
   ReportJsonValue all = {{"format", "ksreport-table/1"}, {"reports", ReportJsonValue::array()}};
   for (const ReportTableRow& r : rows) {
     if (r.Error) {
-      all["reports"].push_back({{"file", ReportTextUtf8(r.File)}, {"error", ReportStopJson(*r.Error)}});
+      all["reports"].push_back({{"file", EncodingUtf8(r.File)}, {"error", ReportStopJson(*r.Error)}});
       continue;
     }
     ReportJsonValue stopped = nullptr;
     if (r.Stopped) stopped = ReportStopJson(*r.Stopped);
-    all["reports"].push_back({{"file", ReportTextUtf8(r.File)}, {"devices", r.Devices},
+    all["reports"].push_back({{"file", EncodingUtf8(r.File)}, {"devices", r.Devices},
                               {"interfaces", r.Interfaces}, {"pins", r.Pins},
                               {"pinsWithoutRange", r.PinsWithoutRange}, {"flagged", r.Flagged},
                               {"transport", r.Transport}, {"complete", !r.Stopped}, {"stopped", stopped}});

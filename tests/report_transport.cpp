@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 #include "report/layout.h"
 
 namespace ksr {
@@ -40,7 +40,7 @@ std::string LineEnds(const std::string& report, const std::vector<const char*>& 
 std::string Utf16(const std::string& report, bool bigEndian) {
   std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
   for (char c : report) {
-    uint32_t unit = ReportTextCp1252(static_cast<unsigned char>(c));
+    uint32_t unit = EncodingCp1252(static_cast<unsigned char>(c));
     char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
     out += bigEndian ? high : low;
     out += bigEndian ? low : high;

@@ -5,7 +5,7 @@
 
 #include "platform/machine_keys.h"
 #include "platform/sim/sim_machine_loader.h"
-#include "platform/sim/sim_text_utf8.h"
+#include "encoding/encoding.h"
 
 namespace ksr {
 
@@ -223,7 +223,7 @@ bool SimLoader::Machine(const SimJson& j, SimMachine* out) {
 }
 
 bool SimLoadMachineText(const std::string& text, SimMachine* machine, std::string* error) {
-  SimJson j = SimJson::parse(SimTextUtf8(text), nullptr, false);
+  SimJson j = SimJson::parse(EncodingUtf8OfUnicode(text), nullptr, false);
   if (j.is_discarded()) {
     *error = "machine: not valid JSON";
     return false;

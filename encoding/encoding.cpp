@@ -1,4 +1,4 @@
-#include "reader/report_text.h"
+#include "encoding/encoding.h"
 
 #include <cstdio>
 
@@ -28,9 +28,9 @@ template <typename Each>
 void ForEachCharacter(const std::string& bytes, Each each) {
   for (size_t at = 0; at < bytes.size();) {
     uint32_t c = 0;
-    size_t length = ReportTextUtf8Length(bytes, at, &c);
+    size_t length = EncodingUtf8Length(bytes, at, &c);
     if (length == 0) {
-      c = ReportTextCp1252(static_cast<unsigned char>(bytes[at]));
+      c = EncodingCp1252(static_cast<unsigned char>(bytes[at]));
       length = 1;
     }
     each(at, length, c);
@@ -40,11 +40,11 @@ void ForEachCharacter(const std::string& bytes, Each each) {
 
 }  // namespace
 
-uint32_t ReportTextCp1252(unsigned char byte) {
+uint32_t EncodingCp1252(unsigned char byte) {
   return byte >= 0x80 && byte <= 0x9F ? kCp1252High[byte - 0x80] : byte;
 }
 
-bool ReportTextCp1252Byte(uint32_t codePoint, unsigned char* byte) {
+bool EncodingCp1252Byte(uint32_t codePoint, unsigned char* byte) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
     *byte = static_cast<unsigned char>(codePoint);
     return true;
@@ -58,7 +58,7 @@ bool ReportTextCp1252Byte(uint32_t codePoint, unsigned char* byte) {
   return false;
 }
 
-void ReportTextAppendUtf8(uint32_t c, std::string* out) {
+void EncodingAppendUtf8(uint32_t c, std::string* out) {
   if (c < 0x80) {
     *out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -76,7 +76,17 @@ void ReportTextAppendUtf8(uint32_t c, std::string* out) {
   }
 }
 
-size_t ReportTextUtf8Length(const std::string& text, size_t at, uint32_t* codePoint) {
+void EncodingAppendUtf16(uint32_t c, std::u16string* out) {
+  if (c < 0x10000) {
+    *out += static_cast<char16_t>(c);
+    return;
+  }
+  c -= 0x10000;
+  *out += static_cast<char16_t>(0xD800 | (c >> 10));
+  *out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+}
+
+size_t EncodingUtf8Length(const std::string& text, size_t at, uint32_t* codePoint) {
   unsigned char lead = static_cast<unsigned char>(text[at]);
   if (lead < 0x80) {
     *codePoint = lead;
@@ -97,21 +107,59 @@ size_t ReportTextUtf8Length(const std::string& text, size_t at, uint32_t* codePo
   return length;
 }
 
-std::string ReportTextUtf8(const std::string& bytes) {
+uint32_t EncodingUtf16Char(uint32_t unit, uint32_t next, size_t* units) {
+  *units = 1;
+  if (unit < 0xD800 || unit > 0xDFFF) return unit;
+  if (unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+    *units = 2;
+    return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+  }
+  return 0xFFFD;
+}
+
+size_t EncodingUtf16Next(const std::string& bytes, size_t at, bool bigEndian, uint32_t* codePoint) {
+  auto unit = [&](size_t i) -> uint32_t {
+    if (bytes.size() < 2 || i > bytes.size() - 2) return 0;
+    uint32_t first = static_cast<unsigned char>(bytes[i]);
+    uint32_t second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? first << 8 | second : second << 8 | first;
+  };
+  if (bytes.size() < 2 || at > bytes.size() - 2) return 0;
+  size_t units = 0;
+  *codePoint = EncodingUtf16Char(unit(at), unit(at + 2), &units);
+  return 2 * units;
+}
+
+std::string EncodingUtf8OfUnicode(const std::string& text) {
+  if (text.size() < 2) return text;
+  unsigned char b0 = static_cast<unsigned char>(text[0]), b1 = static_cast<unsigned char>(text[1]);
+  bool little = b0 == 0xFF && b1 == 0xFE, big = b0 == 0xFE && b1 == 0xFF;
+  if (!little && !big) return text;
   std::string out;
-  out.reserve(bytes.size());
-  ForEachCharacter(bytes, [&](size_t, size_t, uint32_t c) { ReportTextAppendUtf8(c, &out); });
+  for (size_t at = 2; at < text.size();) {
+    uint32_t c = 0xFFFD;
+    size_t used = EncodingUtf16Next(text, at, big, &c);
+    EncodingAppendUtf8(c, &out);
+    at += used == 0 ? text.size() - at : used;
+  }
   return out;
 }
 
-std::string ReportTextShown(const std::string& bytes) {
+std::string EncodingUtf8(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  ForEachCharacter(bytes, [&](size_t, size_t, uint32_t c) { EncodingAppendUtf8(c, &out); });
+  return out;
+}
+
+std::string EncodingShown(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size());
   ForEachCharacter(bytes, [&](size_t at, size_t length, uint32_t c) {
     if (IsControl(c)) {
       AppendEscaped(bytes, at, length, &out);
     } else {
-      ReportTextAppendUtf8(c, &out);
+      EncodingAppendUtf8(c, &out);
     }
   });
   return out;
