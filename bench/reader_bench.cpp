@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "runner/sim_run.h"
-#include "reader/report_intake.h"
-#include "reader/report_table.h"
+#include "reader/reader_intake.h"
+#include "reader/reader_table.h"
 #include "tests/report_transport.h"
 
 namespace {
@@ -60,19 +60,19 @@ std::vector<std::string> BenchInputs() {
 // Reads the files into table rows, as --table does; the rows' pin count,
 // so that nothing is optimised away.
 size_t BenchRead(const std::vector<const std::string*>& files, size_t* reports) {
-  std::vector<ksr::ReportTableRow> rows;
+  std::vector<ksr::ReaderTableRow> rows;
   for (const std::string* file : files) {
     std::vector<ksr::ParsedReport> parsed;
     std::string error;
-    if (!ksr::ReportRead(*file, false, &parsed, &error)) {
+    if (!ksr::ReaderRead(*file, false, &parsed, &error)) {
       std::fprintf(stderr, "unreadable benchmark input: %s\n", error.c_str());
       std::exit(1);
     }
-    for (const ksr::ParsedReport& r : parsed) rows.push_back(ksr::ReportTableRowOf("bench.txt", r));
+    for (const ksr::ParsedReport& r : parsed) rows.push_back(ksr::ReaderTableRowOf("bench.txt", r));
   }
   *reports = rows.size();
-  size_t pins = ksr::ReportTableText(rows).size();
-  for (const ksr::ReportTableRow& row : rows) pins += row.Pins;
+  size_t pins = ksr::ReaderTableText(rows).size();
+  for (const ksr::ReaderTableRow& row : rows) pins += row.Pins;
   return pins;
 }
 

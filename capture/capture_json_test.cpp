@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_store.h"
+#include "capture/capture_memory.h"
 #include "platform/sim/sim.h"
 #include "tests/test.h"
 
@@ -374,28 +374,28 @@ TEST_F(CaptureJsonTest, StringsAtTheEdgesOfTheTextFormsComeBackAsTheyWere) {
   EXPECT_EQ(*m.devices[0].hardwareIds, SimBytes(id, id + sizeof id));
 }
 
-TEST(CaptureStore, RecordsAreEightByteAlignedAndTheLastOneThatFitsIsGiven) {
-  CaptureStoreReset();
-  auto* first = static_cast<unsigned char*>(CaptureStoreAlloc(5));
-  auto* second = static_cast<unsigned char*>(CaptureStoreAlloc(1));
+TEST(CaptureMemory, RecordsAreEightByteAlignedAndTheLastOneThatFitsIsGiven) {
+  CaptureMemoryReset();
+  auto* first = static_cast<unsigned char*>(CaptureMemoryAlloc(5));
+  auto* second = static_cast<unsigned char*>(CaptureMemoryAlloc(1));
   EXPECT_EQ(second - first, 8) << "records hold pointers";
-  EXPECT_NE(CaptureStoreAlloc(kCaptureRecordsLimit - 16 - 8), nullptr);
-  EXPECT_NE(CaptureStoreAlloc(8), nullptr) << "the store's last 8 bytes";
-  EXPECT_EQ(CaptureStoreAlloc(1), nullptr);
-  CaptureStoreReset();
-  EXPECT_EQ(CaptureStoreAlloc(8), first) << "a reset gives the whole store back";
+  EXPECT_NE(CaptureMemoryAlloc(kCaptureRecordsLimit - 16 - 8), nullptr);
+  EXPECT_NE(CaptureMemoryAlloc(8), nullptr) << "the store's last 8 bytes";
+  EXPECT_EQ(CaptureMemoryAlloc(1), nullptr);
+  CaptureMemoryReset();
+  EXPECT_EQ(CaptureMemoryAlloc(8), first) << "a reset gives the whole store back";
 }
 
-TEST(CaptureStore, AResetGivesBackTheAnswersRoom) {
-  CaptureStoreReset();
+TEST(CaptureMemory, AResetGivesBackTheAnswersRoom) {
+  CaptureMemoryReset();
   std::vector<uint8_t> answer(kCaptureAnswerLimit, 7);
   for (uint32_t used = 0; used < kCaptureBytesLimit; used += kCaptureAnswerLimit) {
-    ASSERT_NE(CaptureStoreKeep(answer.data(), kCaptureAnswerLimit), nullptr);
+    ASSERT_NE(CaptureMemoryKeep(answer.data(), kCaptureAnswerLimit), nullptr);
   }
-  EXPECT_EQ(CaptureStoreKeep(answer.data(), 1), nullptr);
-  CaptureStoreReset();
-  EXPECT_NE(CaptureStoreKeep(answer.data(), kCaptureAnswerLimit), nullptr);
-  CaptureStoreReset();
+  EXPECT_EQ(CaptureMemoryKeep(answer.data(), 1), nullptr);
+  CaptureMemoryReset();
+  EXPECT_NE(CaptureMemoryKeep(answer.data(), kCaptureAnswerLimit), nullptr);
+  CaptureMemoryReset();
 }
 
 TEST_F(CaptureJsonTest, AnswersThatCannotBePlacedMarkTheCapture) {

@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "capture/capture_model.h"
-#include "capture/capture_store.h"
+#include "capture/capture_memory.h"
 
 namespace ksr {
 
@@ -19,7 +19,7 @@ void Keep(CaptureAnswer* answer, const uint8_t* bytes, uint32_t length) {
   answer->Length = 0;
   answer->Bytes = nullptr;
   if (length == 0) return;
-  answer->Bytes = CaptureStoreKeep(bytes, length);
+  answer->Bytes = CaptureMemoryKeep(bytes, length);
   if (answer->Bytes != nullptr) {
     answer->Length = length;
     return;
@@ -30,7 +30,7 @@ void Keep(CaptureAnswer* answer, const uint8_t* bytes, uint32_t length) {
 
 template <typename T>
 T* New() {
-  T* record = static_cast<T*>(CaptureStoreAlloc(sizeof(T)));
+  T* record = static_cast<T*>(CaptureMemoryAlloc(sizeof(T)));
   if (record == nullptr) gCapture.Truncated |= kCaptureRecordsOverBound;
   return record;
 }
@@ -89,7 +89,7 @@ CapturePin* PinOf(CaptureInterface* iface, uint32_t pinId) {
     uint32_t slots = iface->PinSlots == 0 ? 16 : iface->PinSlots;
     while (slots <= pinId) slots *= 2;
     auto* pins = static_cast<CapturePinSlot*>(
-        CaptureStoreAlloc(static_cast<uint32_t>(static_cast<size_t>(slots) * sizeof(CapturePinSlot))));
+        CaptureMemoryAlloc(static_cast<uint32_t>(static_cast<size_t>(slots) * sizeof(CapturePinSlot))));
     if (pins == nullptr) {
       gCapture.Truncated |= kCaptureRecordsOverBound;
       return nullptr;
@@ -126,7 +126,7 @@ CaptureAnswer* RequestSlot(CaptureInterface* iface, uint32_t propertyId, uint32_
 
 void CaptureReset() {
   gCapture = CaptureModel();
-  CaptureStoreReset();
+  CaptureMemoryReset();
 }
 
 void CaptureRecordDeviceSet(bool ok) { gCapture.DeviceSet.Outcome = ok ? kCaptureDelivered : kCaptureFailed; }

@@ -8,7 +8,7 @@
 # What a capture keeps and how it is written: no platform calls, so the
 # tests link it too.
 add_library(ks_capture_model STATIC
-  capture/capture_store.cpp
+  capture/capture_memory.cpp
   capture/capture_record.cpp
   capture/capture_json.cpp)
 ksreport_product(ks_capture_model)

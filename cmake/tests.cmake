@@ -42,7 +42,7 @@ ksreport_warnings(ksreport_tests)
 # Only the files that open source-tree files are told where the tree is: the
 # others then compile to the same command in every checkout, and the
 # compiler cache serves them to a clean clone in another folder.
-set_property(SOURCE tests/test.cpp reader/report_summary_test.cpp APPEND PROPERTY
+set_property(SOURCE tests/test.cpp reader/reader_summary_test.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS KSREPORT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(ksreport_tests PRIVATE ks_explain ks_capture_model ks_report_transport gtest gtest_main)
 # The JSON tests of the reader parse what it wrote; cross builds find the

@@ -37,12 +37,12 @@
 #include "ksreport_config.h"
 #include "explain/explain_command.h"
 #include "reader/read_files.h"
-#include "reader/report_diff.h"
-#include "reader/report_intake.h"
-#include "reader/report_json.h"
-#include "reader/report_table.h"
+#include "reader/reader_diff.h"
+#include "reader/reader_intake.h"
+#include "reader/reader_json.h"
+#include "reader/reader_table.h"
 #include "encoding/encoding.h"
-#include "reader/report_summary.h"
+#include "reader/reader_summary.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ bool ReadLooksLikeMachine(const std::string& bytes) { return ksr::ExplainLooksLi
 
 // What came of one file: its reports, or why it holds none.
 struct ReadOutcome {
-  std::vector<ksr::ReportEntry> entries;
+  std::vector<ksr::ReaderEntry> entries;
   bool bad = false;  // a file without a report, or a report not whole
 };
 
@@ -125,17 +125,17 @@ void ReadSay(const std::string& name, const std::string& what) {
 
 // Names on stderr what was undone, assumed, or not whole in one report.
 bool ReadTell(const std::string& name, const ksr::ParsedReport& report) {
-  for (const std::string& kind : report.Transport) ReadSay(name, std::string("note: ") + ksr::ReportTransportNote(kind));
+  for (const std::string& kind : report.Transport) ReadSay(name, std::string("note: ") + ksr::ReaderTransportNote(kind));
   for (const std::string& note : report.Notes) ReadSay(name, "note: " + note);
-  if (report.Stopped) ReadSay(name, ksr::ReportStopText(*report.Stopped));
+  if (report.Stopped) ReadSay(name, ksr::ReaderStopText(*report.Stopped));
   int index = 0;
   for (const ksr::ParsedDevice& d : report.Devices) {
     ++index;
     // The device the report stopped in says no more than the report.
     bool same = report.Stopped && d.Stopped && d.Stopped->Line == report.Stopped->Line;
-    if (d.Stopped && !same) ReadSay(name, "device " + std::to_string(index) + " " + ksr::ReportStopText(*d.Stopped));
+    if (d.Stopped && !same) ReadSay(name, "device " + std::to_string(index) + " " + ksr::ReaderStopText(*d.Stopped));
   }
-  return ksr::ReportComplete(report);
+  return ksr::ReaderComplete(report);
 }
 
 // Appends the reports in the bytes of one file: FILE, or FILE#1, FILE#2,
@@ -143,13 +143,13 @@ bool ReadTell(const std::string& name, const ksr::ParsedReport& report) {
 void ReadReportsIn(const std::string& path, const std::string& bytes, bool strict, ReadOutcome* out) {
   std::vector<ksr::ParsedReport> reports;
   std::string error;
-  if (!ksr::ReportRead(bytes, strict, &reports, &error)) {
+  if (!ksr::ReaderRead(bytes, strict, &reports, &error)) {
     ReadSay(path, error);
     if (ReadLooksLikeMachine(bytes)) {
       std::fprintf(stderr, "ksreport-read: %s looks like a machine file: ksreport-read --explain %s\n",
                    path.c_str(), path.c_str());
     }
-    out->entries.push_back({path, std::nullopt, ksr::ReportStopOf(error)});
+    out->entries.push_back({path, std::nullopt, ksr::ReaderStopOf(error)});
     out->bad = true;
     return;
   }
@@ -164,20 +164,20 @@ void ReadFile(const std::string& path, bool strict, ReadOutcome* out) {
   std::string bytes, error;
   if (ksr::ReadFileBytes(path, &bytes, &error)) return ReadReportsIn(path, bytes, strict, out);
   ReadSay(path, error);
-  out->entries.push_back({path, std::nullopt, ksr::ReportStop{0, error}});
+  out->entries.push_back({path, std::nullopt, ksr::ReaderStop{0, error}});
   out->bad = true;
 }
 
 // The reports' summaries or their JSON; a file without a report is shown
 // as such among them.
 std::string ReadShown(const ReadCommand& command, const ReadOutcome& outcome, const ksr::ReadOptions& options) {
-  if (command.json) return ksr::ReportJson(outcome.entries);
+  if (command.json) return ksr::ReaderJson(outcome.entries);
   std::string out;
   for (size_t i = 0; i < outcome.entries.size(); ++i) {
-    const ksr::ReportEntry& e = outcome.entries[i];
+    const ksr::ReaderEntry& e = outcome.entries[i];
     out += i ? "\n" : "";
-    out += e.Report ? ksr::ReportSummary(e.File, *e.Report, options)
-                    : ksr::ReportErrorSummary(e.File, ksr::ReportStopWhere(e.Error), options);
+    out += e.Report ? ksr::ReaderSummary(e.File, *e.Report, options)
+                    : ksr::ReaderErrorSummary(e.File, ksr::ReaderStopWhere(e.Error), options);
   }
   return out;
 }
@@ -188,7 +188,7 @@ std::string ReadShown(const ReadCommand& command, const ReadOutcome& outcome, co
 bool ReadShows(const ReadCommand& command, const ReadOutcome& outcome) {
   if (command.strict && outcome.bad) return false;
   if (command.json || command.table) return true;
-  for (const ksr::ReportEntry& e : outcome.entries) {
+  for (const ksr::ReaderEntry& e : outcome.entries) {
     if (e.Report) return true;
   }
   return false;
@@ -204,17 +204,17 @@ int ReadReports(const ReadCommand& command, const ksr::ReadOptions& options) {
 
 // Only the rows are kept, so that thousands of reports take little memory.
 int ReadTable(const ReadCommand& command) {
-  std::vector<ksr::ReportTableRow> rows;
+  std::vector<ksr::ReaderTableRow> rows;
   bool bad = false;
   for (const std::string& path : command.files) {
     ReadOutcome outcome;
     ReadFile(path, command.strict, &outcome);
     bad = bad || outcome.bad;
-    for (const ksr::ReportEntry& e : outcome.entries) {
-      rows.push_back(e.Report ? ksr::ReportTableRowOf(e.File, *e.Report) : ksr::ReportTableErrorRow(e.File, e.Error));
+    for (const ksr::ReaderEntry& e : outcome.entries) {
+      rows.push_back(e.Report ? ksr::ReaderTableRowOf(e.File, *e.Report) : ksr::ReaderTableErrorRow(e.File, e.Error));
     }
   }
-  std::string out = command.json ? ksr::ReportTableJson(rows) : ksr::ReportTableText(rows);
+  std::string out = command.json ? ksr::ReaderTableJson(rows) : ksr::ReaderTableText(rows);
   if (!(command.strict && bad)) std::fputs(out.c_str(), stdout);
   return bad ? 2 : 0;
 }
@@ -222,7 +222,7 @@ int ReadTable(const ReadCommand& command) {
 // Each file must hold one report; one that is not whole is compared as
 // far as it goes, after saying so.
 int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
-  std::vector<ksr::ReportEntry> sides;
+  std::vector<ksr::ReaderEntry> sides;
   bool unreadable = false;
   for (const std::string& path : command.files) {
     ReadOutcome outcome;
@@ -238,10 +238,10 @@ int ReadDiff(const ReadCommand& command, const ksr::ReadOptions& options) {
     sides.push_back(std::move(outcome.entries[0]));
   }
   if (unreadable) return 2;
-  ksr::ReportDiffSide before{sides[0].File, &*sides[0].Report}, after{sides[1].File, &*sides[1].Report};
+  ksr::ReaderDiffSide before{sides[0].File, &*sides[0].Report}, after{sides[1].File, &*sides[1].Report};
   bool same = false;
-  std::string out = command.json ? ksr::ReportDiffJson(before, after, &same)
-                                 : ksr::ReportDiff(before, after, options, &same);
+  std::string out = command.json ? ksr::ReaderDiffJson(before, after, &same)
+                                 : ksr::ReaderDiff(before, after, options, &same);
   std::fputs(out.c_str(), stdout);
   return same ? 0 : 1;
 }
@@ -268,7 +268,7 @@ int ReadExplain(const ReadCommand& command, const ksr::ReadOptions& options) {
 
 int ReadMain(const ReadCommand& command) {
   ksr::ReadOptions options;
-  options.colour = ksr::ReportColourWanted();
+  options.colour = ksr::ReaderColourWanted();
   if (command.explain) return ReadExplain(command, options);
   if (command.diff) return ReadDiff(command, options);
   if (command.table) return ReadTable(command);

@@ -17,7 +17,7 @@
 #include "runner/sim_command_line.h"
 #include "runner/sim_run.h"
 #include "explain/explain_run.h"
-#include "reader/report_summary.h"
+#include "reader/reader_summary.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int ExplainMain(int argc, char** argv) {
   }
   std::ostringstream text;
   text << in.rdbuf();
-  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ReportColourWanted(), full);
+  return ksr::ExplainCommand("ksreport-sim", path, text.str(), json, !json && ksr::ReaderColourWanted(), full);
 }
 
 }  // namespace

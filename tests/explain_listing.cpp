@@ -6,7 +6,7 @@
 #include "explain/explain_summary.h"
 #include "explain/explain_json.h"
 #include "explain/explain_text.h"
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 #include "report/layout.h"
 
 namespace ksr {
@@ -78,7 +78,7 @@ bool ReportListing(const std::string& report, std::vector<std::string>* listing,
   const std::string header = std::string(ReportBannerText()) + kLineEnd + kLineEnd + kRuleText + kLineEnd + start;
   size_t at = report.find(start);
   ParsedReport parsed;
-  if (!ReportParse(at == std::string::npos ? report : header + report.substr(at + start.size()), &parsed, error)) {
+  if (!ReaderParse(at == std::string::npos ? report : header + report.substr(at + start.size()), &parsed, error)) {
     return false;
   }
   listing->clear();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 
@@ -16,7 +16,7 @@ struct ReportTransport {
   // Takes a report in its lines; the input of a later stage is the output
   // of an earlier one.
   std::string (*Apply)(const std::string& report);
-  // The kinds the intake should name (reader/report_intake.h).
+  // The kinds the intake should name (reader/reader_intake.h).
   std::vector<std::string> Kinds;
   // Two transports combine when their stages differ, applied in stage
   // order: surroundings, the lines' own blanks and wrapping, quoting,

@@ -12,12 +12,12 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "reader/report_diff.h"
-#include "reader/report_intake.h"
-#include "reader/report_json.h"
-#include "reader/report_table.h"
+#include "reader/reader_diff.h"
+#include "reader/reader_intake.h"
+#include "reader/reader_json.h"
+#include "reader/reader_table.h"
 #include "tests/report_transport.h"
-#include "reader/report_summary.h"
+#include "reader/reader_summary.h"
 
 namespace {
 
@@ -32,21 +32,21 @@ bool FuzzKnownError(const std::string& error) {
 
 void FuzzRender(const std::vector<ksr::ParsedReport>& reports) {
   ksr::ReadOptions options;
-  std::vector<ksr::ReportEntry> entries;
-  std::vector<ksr::ReportTableRow> rows;
+  std::vector<ksr::ReaderEntry> entries;
+  std::vector<ksr::ReaderTableRow> rows;
   for (const ksr::ParsedReport& report : reports) {
-    FuzzCheck(!ksr::ReportSummary("fuzz.txt", report, options).empty());
+    FuzzCheck(!ksr::ReaderSummary("fuzz.txt", report, options).empty());
     bool same = false;
-    ksr::ReportDiff({"a", &report}, {"b", &report}, options, &same);
+    ksr::ReaderDiff({"a", &report}, {"b", &report}, options, &same);
     FuzzCheck(same);
-    FuzzCheck(nlohmann::json::accept(ksr::ReportDiffJson({"a", &report}, {"b", &report}, &same)));
+    FuzzCheck(nlohmann::json::accept(ksr::ReaderDiffJson({"a", &report}, {"b", &report}, &same)));
     if (report.Stopped) FuzzCheck(report.Stopped->Line > 0 || !report.Stopped->Message.empty());
     entries.push_back({"fuzz.txt", report, {}});
-    rows.push_back(ksr::ReportTableRowOf("fuzz.txt", report));
+    rows.push_back(ksr::ReaderTableRowOf("fuzz.txt", report));
   }
-  FuzzCheck(nlohmann::json::accept(ksr::ReportJson(entries)));
-  FuzzCheck(nlohmann::json::accept(ksr::ReportTableJson(rows)));
-  FuzzCheck(!ksr::ReportTableText(rows).empty());
+  FuzzCheck(nlohmann::json::accept(ksr::ReaderJson(entries)));
+  FuzzCheck(nlohmann::json::accept(ksr::ReaderTableJson(rows)));
+  FuzzCheck(!ksr::ReaderTableText(rows).empty());
 }
 
 // The input as three files, split at two places it names: every file is
@@ -55,26 +55,26 @@ void FuzzBatch(const std::string& bytes) {
   if (bytes.size() < 2) return;
   size_t a = static_cast<unsigned char>(bytes[0]) * bytes.size() / 256;
   size_t b = a + static_cast<unsigned char>(bytes[1]) * (bytes.size() - a) / 256;
-  std::vector<ksr::ReportEntry> entries;
-  std::vector<ksr::ReportTableRow> rows;
+  std::vector<ksr::ReaderEntry> entries;
+  std::vector<ksr::ReaderTableRow> rows;
   for (const std::string& file : {bytes.substr(0, a), bytes.substr(a, b - a), bytes.substr(b)}) {
     std::vector<ksr::ParsedReport> reports;
     std::string error;
     size_t before = entries.size();
-    if (!ksr::ReportRead(file, false, &reports, &error)) {
-      entries.push_back({"bad.txt", std::nullopt, ksr::ReportStopOf(error)});
-      rows.push_back(ksr::ReportTableErrorRow("bad.txt", entries.back().Error));
-      FuzzCheck(!ksr::ReportErrorSummary("bad.txt", error, ksr::ReadOptions()).empty());
+    if (!ksr::ReaderRead(file, false, &reports, &error)) {
+      entries.push_back({"bad.txt", std::nullopt, ksr::ReaderStopOf(error)});
+      rows.push_back(ksr::ReaderTableErrorRow("bad.txt", entries.back().Error));
+      FuzzCheck(!ksr::ReaderErrorSummary("bad.txt", error, ksr::ReadOptions()).empty());
     }
     for (const ksr::ParsedReport& r : reports) {
       entries.push_back({"good.txt", r, {}});
-      rows.push_back(ksr::ReportTableRowOf("good.txt", r));
+      rows.push_back(ksr::ReaderTableRowOf("good.txt", r));
     }
     FuzzCheck(entries.size() > before);
   }
-  nlohmann::json j = nlohmann::json::parse(ksr::ReportJson(entries), nullptr, false);
+  nlohmann::json j = nlohmann::json::parse(ksr::ReaderJson(entries), nullptr, false);
   FuzzCheck(!j.is_discarded() && j["reports"].size() == entries.size());
-  FuzzCheck(ksr::ReportTableText(rows).size() > rows.size());
+  FuzzCheck(ksr::ReaderTableText(rows).size() > rows.size());
 }
 
 // A whole report cut where the input says: the devices read whole before
@@ -83,7 +83,7 @@ void FuzzCut(const std::string& bytes, const ksr::ParsedReport& whole) {
   size_t cut = bytes.size() * static_cast<unsigned char>(bytes.back()) / 256;
   std::vector<ksr::ParsedReport> got;
   std::string error;
-  if (!ksr::ReportRead(bytes.substr(0, cut), false, &got, &error)) return;
+  if (!ksr::ReaderRead(bytes.substr(0, cut), false, &got, &error)) return;
   FuzzRender(got);
   for (size_t d = 0; d + 1 < got[0].Devices.size() && d < whole.Devices.size(); ++d) {
     ksr::ParsedReport one, expected;
@@ -120,7 +120,7 @@ void FuzzTransported(const std::string& report, const ksr::ParsedReport& strict,
   std::string bytes = ksr::ReportTransportApply(report, way, &kinds);
   std::vector<ksr::ParsedReport> got;
   std::string error;
-  FuzzCheck(ksr::ReportRead(bytes, false, &got, &error));
+  FuzzCheck(ksr::ReaderRead(bytes, false, &got, &error));
   ksr::ParsedReport want = ksr::ReportAfterTransport(strict, way);
   FuzzCheck(got.size() == 1);
   bool same = ksr::ReportSameContent(got[0], want);
@@ -140,14 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string bytes(reinterpret_cast<const char*>(data), size);
   std::vector<ksr::ParsedReport> tolerant, strict;
   std::string error;
-  if (ksr::ReportRead(bytes, false, &tolerant, &error)) {
+  if (ksr::ReaderRead(bytes, false, &tolerant, &error)) {
     FuzzCheck(!tolerant.empty());
     FuzzRender(tolerant);
   } else {
     FuzzCheck(FuzzKnownError(error));
   }
   FuzzBatch(bytes);
-  if (!ksr::ReportRead(bytes, true, &strict, &error)) {
+  if (!ksr::ReaderRead(bytes, true, &strict, &error)) {
     FuzzCheck(error.compare(0, 5, "line ") == 0);
     return 0;
   }

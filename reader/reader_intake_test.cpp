@@ -1,4 +1,4 @@
-#include "reader/report_intake.h"
+#include "reader/reader_intake.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "machine_list.h"
 #include "tests/report_transport.h"
-#include "reader/report_summary.h"
+#include "reader/reader_summary.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -28,7 +28,7 @@ std::string Apply(const std::string& report, const std::vector<std::string>& nam
 std::string ReadError(const std::string& bytes) {
   std::vector<ParsedReport> reports(1);
   std::string error;
-  EXPECT_FALSE(ReportRead(bytes, false, &reports, &error));
+  EXPECT_FALSE(ReaderRead(bytes, false, &reports, &error));
   EXPECT_TRUE(reports.empty()) << error;
   return error;
 }
@@ -36,7 +36,7 @@ std::string ReadError(const std::string& bytes) {
 std::vector<ParsedReport> Read(const std::string& bytes) {
   std::vector<ParsedReport> reports;
   std::string error;
-  EXPECT_TRUE(ReportRead(bytes, false, &reports, &error)) << error;
+  EXPECT_TRUE(ReaderRead(bytes, false, &reports, &error)) << error;
   return reports;
 }
 
@@ -45,9 +45,9 @@ std::vector<ParsedReport> Read(const std::string& bytes) {
 std::string StopOf(const std::string& bytes) {
   std::vector<ParsedReport> r = Read(bytes);
   if (r.size() != 1) return "(" + std::to_string(r.size()) + " reports)";
-  if (r[0].Stopped) return ReportStopWhere(*r[0].Stopped);
+  if (r[0].Stopped) return ReaderStopWhere(*r[0].Stopped);
   for (const ParsedDevice& d : r[0].Devices) {
-    if (d.Stopped) return ReportStopWhere(*d.Stopped);
+    if (d.Stopped) return ReaderStopWhere(*d.Stopped);
   }
   return "";
 }
@@ -67,7 +67,7 @@ void ExpectSameAfterEveryWay(const std::string& pristine);
 // Values with runs of spaces of their own (a description, the closing
 // address) read back the same after every transport: such lines parse
 // with a mail's A0 in them, which is undone all the same.
-TEST(ReportIntake, ValuesWithRunsOfSpacesReadTheSameAfterEveryTransport) {
+TEST(ReaderIntake, ValuesWithRunsOfSpacesReadTheSameAfterEveryTransport) {
   std::string pristine = TypicalReport();
   for (auto [from, to] : {std::pair<std::string, std::string>{"High Definition Audio Device /", "High  Definition   Audio Device /"},
                           {"@example.invalid!", "@example.in  Mid!"}}) {
@@ -82,7 +82,7 @@ TEST(ReportIntake, ValuesWithRunsOfSpacesReadTheSameAfterEveryTransport) {
 // A damaged banner longer than a mail's width: found by fuzzing, where the
 // wrap broke it and left its start behind as text before the report. The
 // banner is the tool's own words, shorter than any wrap.
-TEST(ReportIntake, ALongDamagedBannerReadsTheSameAfterEveryTransport) {
+TEST(ReaderIntake, ALongDamagedBannerReadsTheSameAfterEveryTransport) {
   std::string pristine = TypicalReport();
   pristine.insert(pristine.find(' ') + 2, std::string(100, '\xFF'));
   ExpectSameAfterEveryWay(pristine);
@@ -91,13 +91,13 @@ TEST(ReportIntake, ALongDamagedBannerReadsTheSameAfterEveryTransport) {
 void ExpectSameAfterEveryWay(const std::string& pristine) {
   std::vector<ParsedReport> strict;
   std::string error;
-  ASSERT_TRUE(ReportRead(pristine, true, &strict, &error)) << error;
+  ASSERT_TRUE(ReaderRead(pristine, true, &strict, &error)) << error;
   for (const auto& way : ReportTransportWays()) {
     std::string label;
     for (const ReportTransport* t : way) label += std::string(t->Name) + ", ";
     std::vector<std::string> kinds;
     std::vector<ParsedReport> got;
-    ASSERT_TRUE(ReportRead(ReportTransportApply(pristine, way, &kinds), false, &got, &error)) << label << error;
+    ASSERT_TRUE(ReaderRead(ReportTransportApply(pristine, way, &kinds), false, &got, &error)) << label << error;
     ASSERT_EQ(got.size(), 1u) << label;
     EXPECT_TRUE(ReportSameContent(got[0], ReportAfterTransport(strict[0], way)))
         << label << ": " << got[0].Devices[0].Description << " | " << got[0].Feedback;
@@ -109,18 +109,18 @@ void ExpectSameAfterEveryWay(const std::string& pristine) {
 // " / " of their own cannot always be joined again after a wrap; the
 // device then stops where the wrap broke it, and says so, and no value is
 // read wrong.
-TEST(ReportIntake, AWrapThatCannotBeUndoneStopsTheDevice) {
+TEST(ReaderIntake, AWrapThatCannotBeUndoneStopsTheDevice) {
   std::string pristine = TypicalReport();
   std::string from = "High Definition Audio Device / Generic Audio Maker / hdaudio.sys";
   std::string to = "Wine Gates / Generic / winegate" + std::string(120, 'd') + " /  / " + std::string(80, 's') + ".sys";
   pristine.replace(pristine.find(from), from.size(), to);
   std::vector<ParsedReport> strict, got;
   std::string error;
-  ASSERT_TRUE(ReportRead(pristine, true, &strict, &error)) << error;
+  ASSERT_TRUE(ReaderRead(pristine, true, &strict, &error)) << error;
   std::vector<std::string> kinds;
   std::string mailed = ReportTransportApply(pristine, {ReportTransportNamed("wrapped at 60 columns")}, &kinds);
   ASSERT_NE(mailed, pristine);
-  ASSERT_TRUE(ReportRead(mailed, false, &got, &error)) << error;
+  ASSERT_TRUE(ReaderRead(mailed, false, &got, &error)) << error;
   ASSERT_EQ(got.size(), 1u);
   ASSERT_EQ(got[0].Devices.size(), strict[0].Devices.size());
   const ParsedDevice& d = got[0].Devices[0];
@@ -132,7 +132,7 @@ TEST(ReportIntake, AWrapThatCannotBeUndoneStopsTheDevice) {
 
 // A value's own U+00A0 stays when a UTF-8 mail made the report's spaces
 // non-breaking ones: the repair touches only lines that do not parse.
-TEST(ReportIntake, AValuesOwnNonBreakingSpaceStays) {
+TEST(ReaderIntake, AValuesOwnNonBreakingSpaceStays) {
   std::string pristine = TypicalReport();
   std::string from = "High Definition Audio Device /", to = "High\xC2\xA0" "Definition Audio Device /";
   pristine.replace(pristine.find(from), from.size(), to);
@@ -141,13 +141,13 @@ TEST(ReportIntake, AValuesOwnNonBreakingSpaceStays) {
   mailed.replace(mailed.find(pin), 7, "\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0\xC2\xA0");
   std::vector<ParsedReport> got;
   std::string error;
-  ASSERT_TRUE(ReportRead(mailed, false, &got, &error)) << error;
+  ASSERT_TRUE(ReaderRead(mailed, false, &got, &error)) << error;
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].Devices[0].Description, "High\xC2\xA0" "Definition Audio Device");
   EXPECT_EQ(got[0].Transport, std::vector<std::string>{"non-breaking-spaces"});
 }
 
-TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
+TEST(ReaderIntake, EveryMachineReadsTheSameAfterEveryTransport) {
   std::vector<std::vector<const ReportTransport*>> ways = ReportTransportWays();
   EXPECT_GT(ways.size(), 2 * ReportTransports().size());
   size_t read = 0, partial = 0;
@@ -155,9 +155,9 @@ TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
     std::string pristine = RunMachine(LoadMachine(name)).report;
     std::vector<ParsedReport> strict;
     std::string error;
-    bool whole = ReportRead(pristine, true, &strict, &error);
+    bool whole = ReaderRead(pristine, true, &strict, &error);
     std::vector<ParsedReport> tolerant;
-    if (!ReportRead(pristine, false, &tolerant, &error)) continue;  // the report went to another name
+    if (!ReaderRead(pristine, false, &tolerant, &error)) continue;  // the report went to another name
     ASSERT_EQ(tolerant.size(), 1u) << name;
     if (whole) {
       EXPECT_TRUE(ReportSameContent(tolerant[0], strict[0])) << name;
@@ -171,11 +171,11 @@ TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
       for (const ReportTransport* t : way) label += std::string(", ") + t->Name;
       std::vector<ParsedReport> got;
       // A wrap of a report without long lines changes nothing.
-      EXPECT_TRUE(bytes == pristine || !ReportRead(bytes, true, &got, &error)) << label;
-      ASSERT_TRUE(ReportRead(bytes, false, &got, &error)) << label << ": " << error;
+      EXPECT_TRUE(bytes == pristine || !ReaderRead(bytes, true, &got, &error)) << label;
+      ASSERT_TRUE(ReaderRead(bytes, false, &got, &error)) << label << ": " << error;
       ASSERT_EQ(got.size(), 1u) << label;
       EXPECT_TRUE(ReportSameContent(got[0], ReportAfterTransport(tolerant[0], way))) << label;
-      EXPECT_TRUE(ReportComplete(got[0]) == ReportComplete(tolerant[0])) << label;
+      EXPECT_TRUE(ReaderComplete(got[0]) == ReaderComplete(tolerant[0])) << label;
       EXPECT_EQ(Sorted(got[0].Transport), Sorted(kinds)) << label;
       ++read;
     }
@@ -185,7 +185,7 @@ TEST(ReportIntake, EveryMachineReadsTheSameAfterEveryTransport) {
 }
 
 // Each new kind of mail damage is noted once, and undone only where it is.
-TEST(ReportIntake, MailDamageIsUndoneWhereTheGrammarShowsIt) {
+TEST(ReaderIntake, MailDamageIsUndoneWhereTheGrammarShowsIt) {
   const std::pair<const char*, const char*> cases[] = {
       {"non-breaking spaces (UTF-8)", "non-breaking-spaces"},
       {"non-breaking spaces (Windows-1252)", "non-breaking-spaces"},
@@ -200,7 +200,7 @@ TEST(ReportIntake, MailDamageIsUndoneWhereTheGrammarShowsIt) {
     ASSERT_EQ(r.size(), 1u) << transport;
     EXPECT_EQ(r[0].Transport, (std::vector<std::string>{kind})) << transport;
     EXPECT_TRUE(ReportSameContent(r[0], pristine[0])) << transport;
-    EXPECT_STRNE(ReportTransportNote(kind), "") << kind;
+    EXPECT_STRNE(ReaderTransportNote(kind), "") << kind;
   }
   // CR CR LF counts one line end: an error names the line an editor of
   // the pristine report would.
@@ -215,7 +215,7 @@ TEST(ReportIntake, MailDamageIsUndoneWhereTheGrammarShowsIt) {
   EXPECT_TRUE(r[0].Transport.empty());
 }
 
-TEST(ReportIntake, NotesComeInTheirOwnOrder) {
+TEST(ReaderIntake, NotesComeInTheirOwnOrder) {
   std::vector<ParsedReport> r = Read(Apply(TypicalReport(), {"quoted \"> \"", "console padding", "LF line ends",
                                                        "no last line end", "UTF-16 big-endian"}));
   ASSERT_EQ(r.size(), 1u);
@@ -225,14 +225,14 @@ TEST(ReportIntake, NotesComeInTheirOwnOrder) {
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"utf-8-bom", "mixed-line-ends", "trailing-whitespace",
                                                       "text-before", "text-after"}));
-  for (const std::string& kind : r[0].Transport) EXPECT_STRNE(ReportTransportNote(kind), "") << kind;
-  EXPECT_STREQ(ReportTransportNote("lf-line-ends"), "LF line ends were read as CR LF");
-  EXPECT_STREQ(ReportTransportNote("no-such-kind"), "");
+  for (const std::string& kind : r[0].Transport) EXPECT_STRNE(ReaderTransportNote(kind), "") << kind;
+  EXPECT_STREQ(ReaderTransportNote("lf-line-ends"), "LF line ends were read as CR LF");
+  EXPECT_STREQ(ReaderTransportNote("no-such-kind"), "");
 }
 
 // The mail body puts five lines above the report. A bad value makes its
 // device stop there; the other devices are read whole.
-TEST(ReportIntake, ContentErrorsNameTheLineOfTheFile) {
+TEST(ReaderIntake, ContentErrorsNameTheLineOfTheFile) {
   std::string bad = ReplacedOnce(TypicalReport(), "Device BUS NUMBER = 00000003", "Device BUS NUMBER = 3");
   const std::string expected =
       "line 34: expected the Bus Number line (\"Device BUS NUMBER = XXXXXXXX\") with eight upper-case hex digits, "
@@ -256,7 +256,7 @@ TEST(ReportIntake, ContentErrorsNameTheLineOfTheFile) {
             "line 9: expected the start title (\"Start WDM Device Enumeration\"), found \"Begin WDM Device Enumeration\"");
 }
 
-TEST(ReportIntake, AReportCutShortEndsWhereItsTextEnds) {
+TEST(ReaderIntake, AReportCutShortEndsWhereItsTextEnds) {
   std::string cut = TypicalReport().substr(0, TypicalReport().find("   +Microphone"));
   EXPECT_EQ(StopOf(Apply(cut, {"blank lines around", "LF line ends"})),
             "line 21: expected a Pin line (\"       +Pin XXXXXXXX Dataflow: XXXXXXXX\"), an Interface line "
@@ -275,10 +275,10 @@ TEST(ReportIntake, AReportCutShortEndsWhereItsTextEnds) {
   ASSERT_EQ(r.size(), 1u);
   ASSERT_EQ(r[0].Devices.size(), 1u);
   EXPECT_EQ(r[0].Devices[0].Interfaces.size(), 1u);
-  EXPECT_FALSE(ReportComplete(r[0]));
+  EXPECT_FALSE(ReaderComplete(r[0]));
 }
 
-TEST(ReportIntake, SeveralReportsInOneFile) {
+TEST(ReaderIntake, SeveralReportsInOneFile) {
   std::string a = TypicalReport();
   std::string b = RunMachine(LoadMachine("examples/pin-gates.json")).report;
   std::vector<ParsedReport> r = Read(a + b);
@@ -300,11 +300,11 @@ TEST(ReportIntake, SeveralReportsInOneFile) {
   ASSERT_EQ(r.size(), 2u);
   ASSERT_TRUE(r[0].Stopped);
   EXPECT_EQ(r[0].Stopped->Line, 19);
-  EXPECT_TRUE(ReportComplete(r[1]));
+  EXPECT_TRUE(ReaderComplete(r[1]));
   // A good report before a cut one: both are read.
   r = Read(b + cut + b);
   ASSERT_EQ(r.size(), 3u);
-  EXPECT_TRUE(ReportComplete(r[0]));
+  EXPECT_TRUE(ReaderComplete(r[0]));
   ASSERT_TRUE(r[1].Stopped);
   EXPECT_EQ(r[1].Stopped->Line, 55);
   EXPECT_TRUE(ReportSameContent(r[2], one[0]));
@@ -314,7 +314,7 @@ TEST(ReportIntake, SeveralReportsInOneFile) {
   EXPECT_EQ(r[0].Transport, (std::vector<std::string>{"text-before", "text-after"}));
 }
 
-TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
+TEST(ReaderIntake, FilesWithoutAReportGetAClearMessage) {
   EXPECT_EQ(ReadError(""), "the file is empty");
   const std::string none = "no report found: no line begins with the banner \"ksreport ...\"";
   EXPECT_EQ(ReadError("\xEF\xBB\xBF"), none);
@@ -343,7 +343,7 @@ TEST(ReportIntake, FilesWithoutAReportGetAClearMessage) {
   EXPECT_EQ(ReadError(fewer), none);
 }
 
-TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
+TEST(ReaderIntake, Utf16ReadsBackToTheReportsOwnBytes) {
   // Windows-1252 characters come back as their bytes; others as UTF-8.
   std::string report = ReplacedOnce(TypicalReport(), "Microphone", "Micro \xE9\x80\x81");
   std::vector<ParsedReport> r = Read(Apply(report, {"UTF-16 little-endian"}));
@@ -357,7 +357,7 @@ TEST(ReportIntake, Utf16ReadsBackToTheReportsOwnBytes) {
   EXPECT_EQ(r[0].Devices[0].Interfaces[1].Name, "\xD0\x9C \xF0\x9F\x98\x80 \xEF\xBF\xBDMicrophone");
 }
 
-TEST(ReportIntake, SurrogatePairsAtTheEndsOfTheirRangesDecode) {
+TEST(ReaderIntake, SurrogatePairsAtTheEndsOfTheirRangesDecode) {
   std::string le = Apply(TypicalReport(), {"UTF-16 little-endian"});
   std::string name = std::string("M\0i\0c\0", 6);
   std::string pairs = std::string("\x00\xD8\x00\xDC\xFF\xDB\xFF\xDF", 8);  // U+10000, U+10FFFF
@@ -367,7 +367,7 @@ TEST(ReportIntake, SurrogatePairsAtTheEndsOfTheirRangesDecode) {
 }
 
 // One LF alone among CR LF line ends is two kinds of end: mixed.
-TEST(ReportIntake, TwoKindsOfLineEndAreMixed) {
+TEST(ReaderIntake, TwoKindsOfLineEndAreMixed) {
   std::vector<ParsedReport> r = Read(ReplacedOnce(TypicalReport(), "\r\n", "\n"));
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Transport, std::vector<std::string>{"mixed-line-ends"});
@@ -376,7 +376,7 @@ TEST(ReportIntake, TwoKindsOfLineEndAreMixed) {
 
 // CR CR LF ends one line only where most line ends are so (a gateway
 // doubled them all); where half are, each CR ends a line of its own.
-TEST(ReportIntake, CrCrLfIsOneLineEndOnlyWhereMostEndsAreSo) {
+TEST(ReaderIntake, CrCrLfIsOneLineEndOnlyWhereMostEndsAreSo) {
   // A blank line after the report makes the count of line ends even (64).
   const std::string report = TypicalReport() + "\r\n";
   auto doubled = [&report](size_t n) {
@@ -400,7 +400,7 @@ TEST(ReportIntake, CrCrLfIsOneLineEndOnlyWhereMostEndsAreSo) {
   EXPECT_TRUE(half[0].Stopped.has_value()) << "each CR a line end of its own";
 }
 
-TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
+TEST(ReaderIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
   // Values that end in blanks: an interface name, an empty hardware ID.
   SimMachine machine = LoadMachine("examples/typical-machine.json");
   machine.devices[0].interfaces[0].friendlyName = SimString("Speakers \t");
@@ -426,14 +426,14 @@ TEST(ReportIntake, TrailingBlanksOfValuesStayUnlessPaddingWasUneven) {
   EXPECT_EQ(uneven[0].Transport, (std::vector<std::string>{"trailing-whitespace"}));
 }
 
-TEST(ReportIntake, StrictReadsExactlyWhatTheParserReads) {
+TEST(ReaderIntake, StrictReadsExactlyWhatTheParserReads) {
   std::vector<ParsedReport> r;
   std::string error, parseError;
   ParsedReport one;
   for (const std::string& bytes : {TypicalReport(), Apply(TypicalReport(), {"LF line ends"}), std::string(),
                                    TypicalReport() + TypicalReport(), Apply(TypicalReport(), {"UTF-8 byte-order mark"})}) {
-    bool parsed = ReportParse(bytes, &one, &parseError);
-    EXPECT_EQ(ReportRead(bytes, true, &r, &error), parsed);
+    bool parsed = ReaderParse(bytes, &one, &parseError);
+    EXPECT_EQ(ReaderRead(bytes, true, &r, &error), parsed);
     EXPECT_EQ(error, parsed ? error : parseError);
     EXPECT_EQ(r.size(), parsed ? 1u : 0u);
   }

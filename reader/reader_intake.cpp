@@ -1,10 +1,10 @@
-#include "reader/report_intake.h"
+#include "reader/reader_intake.h"
 
 #include <cstdint>
 #include <string_view>
 #include <utility>
 
-#include "reader/report_repair.h"
+#include "reader/reader_repair.h"
 #include "encoding/encoding.h"
 #include "report/layout.h"
 
@@ -139,7 +139,7 @@ std::vector<RawLine> IntakeSplit(std::string_view text) {
 // Blanks as a mail client may have changed them: non-breaking spaces and
 // tabs read as spaces, each run as one space.
 std::string Loose(std::string_view s) {
-  std::string spaced = ReportNbspToSpace(std::string(s));
+  std::string spaced = ReaderNbspToSpace(std::string(s));
   std::string out;
   for (char c : spaced) {
     bool blank = c == ' ' || c == '\t';
@@ -254,8 +254,8 @@ class IntakeFinder {
 
   // Lines [banner, end) as the writer wrote them, and what transport did
   // to their ends and their prefix.
-  std::vector<ReportLine> Take(size_t banner, size_t end, std::string_view q, uint32_t* kinds) const {
-    std::vector<ReportLine> lines;
+  std::vector<ReaderLine> Take(size_t banner, size_t end, std::string_view q, uint32_t* kinds) const {
+    std::vector<ReaderLine> lines;
     int crlf = 0, lf = 0, cr = 0, crcrlf = 0;
     for (size_t i = banner; i < end; ++i) {
       std::string_view text;
@@ -307,18 +307,18 @@ std::string IntakeNoReport(const std::string& bytes, uint32_t kinds) {
 
 }  // namespace
 
-const char* ReportTransportNote(const std::string& kind) {
+const char* ReaderTransportNote(const std::string& kind) {
   for (const TransportKind& k : kKinds) {
     if (kind == k.Id) return k.Note;
   }
   return "";
 }
 
-bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error) {
+bool ReaderRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error) {
   reports->clear();
   if (strict) {
     ParsedReport report;
-    if (!ReportParse(bytes, &report, error)) return false;
+    if (!ReaderParse(bytes, &report, error)) return false;
     reports->push_back(std::move(report));
     return true;
   }
@@ -336,10 +336,10 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
   if (banner == std::string::npos) banner = find.Next(0, false);
   // What the tool writes when its first write failed: no banner line, the
   // report from the header's first rule on.
-  ReportStart start = ReportStart::kBanner;
+  ReaderStart start = ReaderStart::kBanner;
   if (banner == std::string::npos) {
     banner = find.NextRule(0);
-    start = ReportStart::kRule;
+    start = ReaderStart::kRule;
   }
   if (banner == std::string::npos) {
     *error = IntakeNoReport(bytes, fileKinds);
@@ -353,17 +353,17 @@ bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>
     std::string_view q = find.Prefix(banner);
     size_t end = find.End(banner, q);
     uint32_t k = fileKinds | find.Gap(gap, banner, kBlankBefore, kTextBefore);
-    std::vector<ReportLine> reportLines = find.Take(banner, end, q, &k);
-    if (ReportUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
-    ReportRepairs repairs = ReportRepair(&reportLines);
+    std::vector<ReaderLine> reportLines = find.Take(banner, end, q, &k);
+    if (ReaderUndoTrailingBlanks(&reportLines)) k |= Bit(kTrailing);
+    ReaderRepairs repairs = ReaderRepair(&reportLines);
     k |= (repairs.Nbsp ? Bit(kNbsp) : 0) | (repairs.Tabs ? Bit(kTabs) : 0) | (repairs.Wrapped ? Bit(kWrapped) : 0);
-    ParsedReport report = ReportParsePartial(reportLines, start);
-    if (start == ReportStart::kRule) {
+    ParsedReport report = ReaderParsePartial(reportLines, start);
+    if (start == ReaderStart::kRule) {
       report.Notes.insert(report.Notes.begin(), "line " + std::to_string(lines[banner].Number) +
                                                      ": no banner line; read from the header's rule and start title "
                                                      "(the tool writes no banner when its first write fails)");
     }
-    start = ReportStart::kBanner;
+    start = ReaderStart::kBanner;
     reports->push_back(std::move(report));
     kinds.push_back(k);
     gap = end;

@@ -1,64 +1,64 @@
-#include "reader/report_repair.h"
+#include "reader/reader_repair.h"
 
 #include <gtest/gtest.h>
 
 namespace ksr {
 namespace {
 
-std::vector<ReportLine> Lines(const std::vector<std::string>& texts) {
-  std::vector<ReportLine> lines;
+std::vector<ReaderLine> Lines(const std::vector<std::string>& texts) {
+  std::vector<ReaderLine> lines;
   for (const std::string& t : texts) lines.push_back({t, static_cast<int>(lines.size()) + 1});
   return lines;
 }
 
-std::vector<std::string> Texts(const std::vector<ReportLine>& lines) {
+std::vector<std::string> Texts(const std::vector<ReaderLine>& lines) {
   std::vector<std::string> texts;
-  for (const ReportLine& l : lines) texts.push_back(l.Text);
+  for (const ReaderLine& l : lines) texts.push_back(l.Text);
   return texts;
 }
 
-TEST(ReportRepair, LineKindsAreKnownAlone) {
+TEST(ReaderRepair, LineKindsAreKnownAlone) {
   for (const char* line : {"", "============================", "Exit  WDM Device Enumeration", "Device Path: ",
                            "Device BUS NUMBER = 0000000A", "A / B / c.sys", "   +Speakers", "    NumPins: 00000002",
                            "       +Pin 00000000 Dataflow: 00000001", "          MaxBits    : 00000018",
                            "Please send this file to x@y!", "ksreport 9"}) {
-    EXPECT_TRUE(ReportLineKnown(line)) << line;
+    EXPECT_TRUE(ReaderLineKnown(line)) << line;
   }
   for (const char* line : {"Device Path:", "Device BUS NUMBER = 0000000a", "A / B.sys", "          MaxBits : 00000018",
                            "       +Pin 00000000 Dataflow:00000001", "Please send this file to", "hdaudio.sys",
                            "Exit WDM Device Enumeration"}) {
-    EXPECT_FALSE(ReportLineKnown(line)) << line;
+    EXPECT_FALSE(ReaderLineKnown(line)) << line;
   }
 }
 
-TEST(ReportRepair, NonBreakingSpacesOfEitherEncoding) {
-  EXPECT_EQ(ReportNbspToSpace("a\xC2\xA0" "b\xA0" "c"), "a b\xA0" "c") << "a UTF-8 line keeps its byte A0";
-  EXPECT_EQ(ReportNbspToSpace("\xA0 \xA0+Speakers"), "   +Speakers");
-  EXPECT_EQ(ReportNbspToSpace("Caf\xC3\xA0 x\xA0y"), "Caf\xC3\xA0 x\xA0y") << "a letter's byte and a name's own A0 stay";
-  std::vector<ReportLine> lines = Lines({"\xA0 \xA0+Speakers", "Exit\xA0 WDM Device Enumeration", "   +Odd\xA0\xA0name",
+TEST(ReaderRepair, NonBreakingSpacesOfEitherEncoding) {
+  EXPECT_EQ(ReaderNbspToSpace("a\xC2\xA0" "b\xA0" "c"), "a b\xA0" "c") << "a UTF-8 line keeps its byte A0";
+  EXPECT_EQ(ReaderNbspToSpace("\xA0 \xA0+Speakers"), "   +Speakers");
+  EXPECT_EQ(ReaderNbspToSpace("Caf\xC3\xA0 x\xA0y"), "Caf\xC3\xA0 x\xA0y") << "a letter's byte and a name's own A0 stay";
+  std::vector<ReaderLine> lines = Lines({"\xA0 \xA0+Speakers", "Exit\xA0 WDM Device Enumeration", "   +Odd\xA0\xA0name",
                                          "Device\xC2\xA0Path:\xC2\xA0ROOT\\X\xC2\xA0Y"});
-  ReportRepairs done = ReportRepair(&lines);
+  ReaderRepairs done = ReaderRepair(&lines);
   EXPECT_TRUE(done.Nbsp);
   EXPECT_FALSE(done.Tabs || done.Wrapped);
   EXPECT_EQ(Texts(lines), (std::vector<std::string>{"   +Speakers", "Exit  WDM Device Enumeration",
                                                     "   +Odd\xA0\xA0name", "Device Path: ROOT\\X Y"}));
 }
 
-TEST(ReportRepair, TabsBecomeTheLabelsOwnSpaces) {
-  std::vector<ReportLine> lines = Lines({"\tMaxBits\t: 00000018", "\t+Pin 00000006\tDataflow:\t00000001",
+TEST(ReaderRepair, TabsBecomeTheLabelsOwnSpaces) {
+  std::vector<ReaderLine> lines = Lines({"\tMaxBits\t: 00000018", "\t+Pin 00000006\tDataflow:\t00000001",
                                          "\t+Pending\tpin count", "Exit\tWDM Device Enumeration", "\tNumPins: 0000000G"});
-  ReportRepairs done = ReportRepair(&lines);
+  ReaderRepairs done = ReaderRepair(&lines);
   EXPECT_TRUE(done.Tabs);
   EXPECT_EQ(Texts(lines), (std::vector<std::string>{"          MaxBits    : 00000018",
                                                     "       +Pin 00000006 Dataflow: 00000001", "   +Pending\tpin count",
                                                     "Exit  WDM Device Enumeration", "\tNumPins: 0000000G"}));
 }
 
-TEST(ReportRepair, WrappedLinesAreJoinedWhereTheJoinIsALine) {
-  std::vector<ReportLine> lines = Lines({"Device Path:", "HDAUDIO\\FUNC_01", "Device BUS NUMBER = 00000000",
+TEST(ReaderRepair, WrappedLinesAreJoinedWhereTheJoinIsALine) {
+  std::vector<ReaderLine> lines = Lines({"Device Path:", "HDAUDIO\\FUNC_01", "Device BUS NUMBER = 00000000",
                                          "A long description / Some", "Maker / with", "words.sys", "Instance ID: 00000001",
                                          "   +Speakers (Realtek High", "Definition Audio)", "    NumPins: 00000002"});
-  ReportRepairs done = ReportRepair(&lines);
+  ReaderRepairs done = ReaderRepair(&lines);
   EXPECT_TRUE(done.Wrapped);
   EXPECT_EQ(Texts(lines), (std::vector<std::string>{"Device Path: HDAUDIO\\FUNC_01", "Device BUS NUMBER = 00000000",
                                                     "A long description / Some Maker / with words.sys",
@@ -68,7 +68,7 @@ TEST(ReportRepair, WrappedLinesAreJoinedWhereTheJoinIsALine) {
   // A damaged labelled line after a name is not taken into the name, nor
   // is a line that starts with a blank.
   lines = Lines({"   +Speakers", "NumPins: 0000000G", "   +Mic", "  stray", "Device BUS NUMBER = 0000000", "00"});
-  done = ReportRepair(&lines);
+  done = ReaderRepair(&lines);
   EXPECT_FALSE(done.Wrapped);
   EXPECT_EQ(lines.size(), 6u);
 }

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 
-struct ReportRepairs {
+struct ReaderRepairs {
   bool Nbsp = false;     // non-breaking spaces were read as spaces
   bool Tabs = false;     // tabs were read as the runs of spaces of the line's kind
   bool Wrapped = false;  // wrapped lines were joined
@@ -20,20 +20,20 @@ struct ReportRepairs {
 
 // Takes off the spaces and tabs that transport added at line ends; true
 // when there were any.
-bool ReportUndoTrailingBlanks(std::vector<ReportLine>* lines);
+bool ReaderUndoTrailingBlanks(std::vector<ReaderLine>* lines);
 
 // Whether a line, alone, is of a kind the report has: the fixed lines,
 // a labelled line with a well-formed value, a description line.
-bool ReportLineKnown(const std::string& line);
+bool ReaderLineKnown(const std::string& line);
 
 // A line's non-breaking spaces made spaces: those in UTF-8 (C2 A0) when
 // the line has any, else the Windows-1252 byte A0 outside a UTF-8
 // sequence where it stands in a run of spaces, so that a byte A0 of a
 // name's own stays.
-std::string ReportNbspToSpace(const std::string& line);
+std::string ReaderNbspToSpace(const std::string& line);
 
 // Undoes the damage in the lines of one report; lines joined keep the
 // number of their first line.
-ReportRepairs ReportRepair(std::vector<ReportLine>* lines);
+ReaderRepairs ReaderRepair(std::vector<ReaderLine>* lines);
 
 }  // namespace ksr

@@ -31,7 +31,7 @@ struct ParsedInterface {
 };
 
 // Where reading stopped, and why: the line and what was expected there.
-struct ReportStop {
+struct ReaderStop {
   int Line = 0;
   std::string Message;
 };
@@ -48,49 +48,49 @@ struct ParsedDevice {
   // Set when a line inside the device was not what the grammar allows:
   // what was read before it is kept, and the report goes on at the next
   // device.
-  std::optional<ReportStop> Stopped;
+  std::optional<ReaderStop> Stopped;
 };
 
 struct ParsedReport {
   std::string Banner;
   std::string Feedback;
   std::vector<ParsedDevice> Devices;
-  std::vector<std::string> Transport;  // what the intake undid (reader/report_intake.h)
+  std::vector<std::string> Transport;  // what the intake undid (reader/reader_intake.h)
   std::vector<std::string> Notes;      // what the reader had to assume, in words
   // Set when the report ends before its closing request line, or a line
   // outside any device was not what the grammar allows.
-  std::optional<ReportStop> Stopped;
+  std::optional<ReaderStop> Stopped;
 };
 
 // Whether the report was read to its closing request line with every
 // device whole.
-bool ReportComplete(const ParsedReport& report);
+bool ReaderComplete(const ParsedReport& report);
 
 // One line without its line end, and its number in the file it came from.
-struct ReportLine {
+struct ReaderLine {
   std::string Text;
   int Number = 0;
 };
 
 // Parses a whole report as the writer wrote it, CR LF line ends included.
 // On error, false and a message naming the line and what was expected there.
-bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* error);
+bool ReaderParse(const std::string& bytes, ParsedReport* report, std::string* error);
 
 // Parses the lines of one report, from its banner line to its closing
 // request line; errors name the lines by their Number.
-bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error);
+bool ReaderParseLines(const std::vector<ReaderLine>& lines, ParsedReport* report, std::string* error);
 
-// How ReportParsePartial begins: at the banner line, or, in a report whose
+// How ReaderParsePartial begins: at the banner line, or, in a report whose
 // banner line was never written, at the header's first rule.
-enum class ReportStart { kBanner, kRule };
+enum class ReaderStart { kBanner, kRule };
 
 // Reads as much of a report as is there: a device with a bad line keeps
 // what came before the line and is marked Stopped, and reading goes on at
 // the next cut line; a report that ends early, or breaks outside a device,
 // keeps everything before and is marked Stopped. Never fails.
-ParsedReport ReportParsePartial(const std::vector<ReportLine>& lines, ReportStart start);
+ParsedReport ReaderParsePartial(const std::vector<ReaderLine>& lines, ReaderStart start);
 
 // "line N: MESSAGE" as a stop; Line 0 when the text names no line.
-ReportStop ReportStopOf(const std::string& error);
+ReaderStop ReaderStopOf(const std::string& error);
 
 }  // namespace ksr

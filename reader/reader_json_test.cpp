@@ -1,18 +1,18 @@
-#include "reader/report_json.h"
+#include "reader/reader_json.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
-#include "reader/report_encoded_test.h"
-#include "reader/report_intake.h"
+#include "reader/reader_encoded_test.h"
+#include "reader/reader_intake.h"
 #include "tests/test.h"
 
 namespace ksr {
 namespace {
 
-TEST(ReportJson, HoldsOnlyValidUtf8) {
-  std::string json = ReportJson({{"a.txt", EncodedReport("Caf\xE9\x81", "Mic\x01"), {}}});
+TEST(ReaderJson, HoldsOnlyValidUtf8) {
+  std::string json = ReaderJson({{"a.txt", EncodedReport("Caf\xE9\x81", "Mic\x01"), {}}});
   EXPECT_NE(json.find("\"description\": \"Caf\xC3\xA9\xC2\x81\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"manufacturer\": \"Soci\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"name\": \"Mic\\u0001\""), std::string::npos) << json;
@@ -20,12 +20,12 @@ TEST(ReportJson, HoldsOnlyValidUtf8) {
   EXPECT_EQ(json.find("\xEF\xBF\xBD"), std::string::npos) << "nothing replaced: " << json;
 }
 
-TEST(ReportJson, HoldsEveryPinAndRangeAsPlainIntegers) {
+TEST(ReaderJson, HoldsEveryPinAndRangeAsPlainIntegers) {
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(TypicalReport(), &r, &error));
+  ASSERT_TRUE(ReaderParse(TypicalReport(), &r, &error));
   r.Devices[0].BusNumber = 0xFFFFFFFFu;
-  nlohmann::json j = nlohmann::json::parse(ReportJson({{"typical.txt", r, {}}}));
+  nlohmann::json j = nlohmann::json::parse(ReaderJson({{"typical.txt", r, {}}}));
   EXPECT_EQ(j["format"], "ksreport-read/1");
   const nlohmann::json& report = j["reports"][0];
   EXPECT_EQ(report["complete"], true);
@@ -42,15 +42,15 @@ TEST(ReportJson, HoldsEveryPinAndRangeAsPlainIntegers) {
 
 // A file without a report is an entry that says why; an incomplete report
 // says where it stopped, and keeps what came before.
-TEST(ReportJson, ErrorsAndIncompleteReportsAreEntries) {
+TEST(ReaderJson, ErrorsAndIncompleteReportsAreEntries) {
   std::vector<ParsedReport> cut;
   std::string error;
   std::string text = TypicalReport();
-  ASSERT_TRUE(ReportRead(text.substr(0, text.find("Device Path: ROOT\\VIRTUALCABLE")), false, &cut, &error));
+  ASSERT_TRUE(ReaderRead(text.substr(0, text.find("Device Path: ROOT\\VIRTUALCABLE")), false, &cut, &error));
   nlohmann::json j = nlohmann::json::parse(
-      ReportJson({{"bad.txt", std::nullopt, ReportStopOf("line 3: expected a rule line, found \"x\"")},
+      ReaderJson({{"bad.txt", std::nullopt, ReaderStopOf("line 3: expected a rule line, found \"x\"")},
                   {"cut.txt", cut[0], {}},
-                  {"gone.txt", std::nullopt, ReportStop{0, "cannot be opened: No such file or directory"}}}));
+                  {"gone.txt", std::nullopt, ReaderStop{0, "cannot be opened: No such file or directory"}}}));
   ASSERT_EQ(j["reports"].size(), 3u);
   EXPECT_EQ(j["reports"][0], nlohmann::json::parse(R"({"file": "bad.txt", "error": {"line": 3,
       "message": "expected a rule line, found \"x\""}})"));

@@ -6,20 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 
 // One report of a file (File names it, FILE#N when the file holds
 // several), or a file that could not be read: no report, and Error says
 // why (its Line when the message names one).
-struct ReportEntry {
+struct ReaderEntry {
   std::string File;
   std::optional<ParsedReport> Report;
-  ReportStop Error;
+  ReaderStop Error;
 };
 
 // {"format": "ksreport-read/1", "reports": [...]}: one entry each.
-std::string ReportJson(const std::vector<ReportEntry>& entries);
+std::string ReaderJson(const std::vector<ReaderEntry>& entries);
 
 }  // namespace ksr

@@ -1,4 +1,4 @@
-// The capture's memory: one fixed store, reserved statically as the report's
+// The capture's memory: one fixed block, reserved statically as the report's
 // Arena is, so that recording asks the platform for nothing and can't grow
 // without bound. What does not fit is left out and the capture says so.
 #pragma once
@@ -22,14 +22,14 @@ constexpr uint64_t kCaptureReplayHeapLimit = 64u << 20;
 
 // A zero-filled block of size bytes for a record, aligned for pointers, or
 // null when the records' room is used up.
-void* CaptureStoreAlloc(uint32_t size);
+void* CaptureMemoryAlloc(uint32_t size);
 
-// Copies length bytes of an answer into the store: the copy, or null when
+// Copies length bytes of an answer into the capture's memory: the copy, or null when
 // the answer is over kCaptureAnswerLimit or the bytes' room is used up (and
 // also for length 0).
-uint8_t* CaptureStoreKeep(const void* bytes, uint32_t length);
+uint8_t* CaptureMemoryKeep(const void* bytes, uint32_t length);
 
-// Empties the store; for tests, which record many captures in one process.
-void CaptureStoreReset();
+// Empties the memory; for tests, which record many captures in one process.
+void CaptureMemoryReset();
 
 }  // namespace ksr

@@ -1,4 +1,4 @@
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@ namespace {
 std::string ParseError(const std::string& bytes) {
   ParsedReport report;
   std::string error;
-  EXPECT_FALSE(ReportParse(bytes, &report, &error));
+  EXPECT_FALSE(ReaderParse(bytes, &report, &error));
   return error;
 }
 
 // Lines one slip away from their kind: the strict grammar names each.
-TEST(ReportParse, LinesOneSlipAwayFromTheirKindAreRefused) {
+TEST(ReaderParse, LinesOneSlipAwayFromTheirKindAreRefused) {
   const std::string report = TypicalReport();
   EXPECT_NE(ParseError(ReplacedOnce(report, "Instance ID: 00000001", "Instance ID: 0000000a"))
                 .find("eight upper-case hex digits"),
@@ -28,10 +28,10 @@ TEST(ReportParse, LinesOneSlipAwayFromTheirKindAreRefused) {
 }
 
 // An error quotes a line whole up to 120 characters, then its ends.
-TEST(ReportParse, PartialErrorsQuoteLinesOf120CharactersWhole) {
+TEST(ReaderParse, PartialErrorsQuoteLinesOf120CharactersWhole) {
   for (size_t length : {120u, 121u}) {
-    std::vector<ReportLine> lines = {{std::string(length, 'x'), 1}};
-    ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+    std::vector<ReaderLine> lines = {{std::string(length, 'x'), 1}};
+    ParsedReport r = ReaderParsePartial(lines, ReaderStart::kBanner);
     ASSERT_TRUE(r.Stopped.has_value());
     EXPECT_EQ(r.Stopped->Line, 1);
     bool whole = r.Stopped->Message.find(std::string(length, 'x')) != std::string::npos;
@@ -42,28 +42,28 @@ TEST(ReportParse, PartialErrorsQuoteLinesOf120CharactersWhole) {
 
 // After a bad line a partial read goes on at the next cut line; a stray
 // rule inside the device is no footer.
-TEST(ReportParse, APartialReadResumesAtTheNextCutLineNotAnyRule) {
+TEST(ReaderParse, APartialReadResumesAtTheNextCutLineNotAnyRule) {
   const std::string report = TypicalReport();
   std::string damaged = ReplacedOnce(report, "Instance ID: 00000001\r\n",
                                      "Instance ID: 0000000x\r\n============================\r\n");
-  std::vector<ReportLine> lines;
+  std::vector<ReaderLine> lines;
   int number = 0;
   for (size_t at = 0; at < damaged.size();) {
     size_t end = damaged.find("\r\n", at);
     lines.push_back({damaged.substr(at, end - at), ++number});
     at = end + 2;
   }
-  ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+  ParsedReport r = ReaderParsePartial(lines, ReaderStart::kBanner);
   EXPECT_FALSE(r.Stopped.has_value()) << r.Stopped->Message;
   ASSERT_EQ(r.Devices.size(), 4u);
   EXPECT_TRUE(r.Devices[0].Stopped.has_value());
   EXPECT_FALSE(r.Devices[1].Stopped.has_value());
 }
 
-TEST(ReportParse, ReadsEveryLineKind) {
+TEST(ReaderParse, ReadsEveryLineKind) {
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(TypicalReport(), &r, &error)) << error;
+  ASSERT_TRUE(ReaderParse(TypicalReport(), &r, &error)) << error;
   ASSERT_EQ(r.Devices.size(), 4u);
   const ParsedDevice& hd = r.Devices[0];
   EXPECT_EQ(hd.HardwareId, "HDAUDIO\\FUNC_01&VEN_1234&DEV_5678&SUBSYS_12345678&REV_1001");
@@ -80,7 +80,7 @@ TEST(ReportParse, ReadsEveryLineKind) {
   EXPECT_EQ(r.Feedback, "support@example.invalid");
 }
 
-TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
+TEST(ReaderParse, BadInputNamesTheLineAndWhatWasExpected) {
   std::string good = TypicalReport();
   EXPECT_EQ(ParseError("hello\r\n"), "line 1: expected the banner line (\"ksreport ...\"), found \"hello\"");
   EXPECT_EQ(ParseError(""), "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
@@ -113,8 +113,8 @@ TEST(ReportParse, BadInputNamesTheLineAndWhatWasExpected) {
 }
 
 // Lines that come from elsewhere in a file keep their own numbers.
-std::vector<ReportLine> NumberedFrom(const std::string& report, int first) {
-  std::vector<ReportLine> lines;
+std::vector<ReaderLine> NumberedFrom(const std::string& report, int first) {
+  std::vector<ReaderLine> lines;
   for (size_t at = 0; at < report.size();) {
     size_t end = report.find("\r\n", at);
     lines.push_back({report.substr(at, end - at), first + static_cast<int>(lines.size())});
@@ -123,32 +123,32 @@ std::vector<ReportLine> NumberedFrom(const std::string& report, int first) {
   return lines;
 }
 
-TEST(ReportParse, LinesAreNamedByTheNumbersTheyCarry) {
+TEST(ReaderParse, LinesAreNamedByTheNumbersTheyCarry) {
   std::string good = TypicalReport();
   ParsedReport strict, r;
   std::string error;
-  ASSERT_TRUE(ReportParse(good, &strict, &error));
-  ASSERT_TRUE(ReportParseLines(NumberedFrom(good, 101), &r, &error)) << error;
+  ASSERT_TRUE(ReaderParse(good, &strict, &error));
+  ASSERT_TRUE(ReaderParseLines(NumberedFrom(good, 101), &r, &error)) << error;
   EXPECT_EQ(r.Devices.size(), strict.Devices.size());
   EXPECT_EQ(r.Devices[1].Line, strict.Devices[1].Line + 100);
-  EXPECT_FALSE(ReportParseLines(NumberedFrom(ReplacedOnce(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
+  EXPECT_FALSE(ReaderParseLines(NumberedFrom(ReplacedOnce(good, "MaxBits    : 00000018", "MaxBits    : 0000001"), 11),
                                 &r, &error));
   EXPECT_EQ(error, "line 26: expected the MaxBits line with eight upper-case hex digits, found \""
                    "          MaxBits    : 0000001\"");
-  std::vector<ReportLine> cut = NumberedFrom(good.substr(0, good.find("   +Microphone")), 7);
-  EXPECT_FALSE(ReportParseLines(cut, &r, &error));
+  std::vector<ReaderLine> cut = NumberedFrom(good.substr(0, good.find("   +Microphone")), 7);
+  EXPECT_FALSE(ReaderParseLines(cut, &r, &error));
   EXPECT_EQ(error, "line 25: expected a blank line, but the report ends here");
-  EXPECT_FALSE(ReportParseLines({}, &r, &error));
+  EXPECT_FALSE(ReaderParseLines({}, &r, &error));
   EXPECT_EQ(error, "line 1: expected the banner line (\"ksreport ...\"), but the report ends here");
 }
 
 // Partial errors name every line kind allowed where they stand, with the
 // labels as the tool writes them, and quote a long line by both ends.
-TEST(ReportParse, PartialErrorsNameEveryLineKindAllowed) {
+TEST(ReaderParse, PartialErrorsNameEveryLineKindAllowed) {
   std::string good = TypicalReport();
   auto stop = [](const std::string& report) {
-    std::vector<ReportLine> lines = NumberedFrom(report, 1);
-    ParsedReport r = ReportParsePartial(lines, ReportStart::kBanner);
+    std::vector<ReaderLine> lines = NumberedFrom(report, 1);
+    ParsedReport r = ReaderParsePartial(lines, ReaderStart::kBanner);
     for (const ParsedDevice& d : r.Devices) {
       if (d.Stopped) return "line " + std::to_string(d.Stopped->Line) + ": " + d.Stopped->Message;
     }
@@ -175,34 +175,34 @@ TEST(ReportParse, PartialErrorsNameEveryLineKindAllowed) {
   // Strict errors keep their words.
   ParsedReport r;
   std::string error;
-  EXPECT_FALSE(ReportParse(ReplacedOnce(good, "   +Microphone", "+Microphone"), &r, &error));
+  EXPECT_FALSE(ReaderParse(ReplacedOnce(good, "   +Microphone", "+Microphone"), &r, &error));
   EXPECT_EQ(error, "line 19: expected a blank line, found \"+Microphone\"");
 }
 
 // " / " inside a description or maker: the split taken is said.
-TEST(ReportParse, AnAmbiguousDescriptionLineIsNoted) {
+TEST(ReaderParse, AnAmbiguousDescriptionLineIsNoted) {
   std::string good = TypicalReport();
   ParsedReport r;
   std::string error;
-  ASSERT_TRUE(ReportParse(ReplacedOnce(good, "High Definition Audio Device /", "Speakers / Headphones /"), &r, &error));
+  ASSERT_TRUE(ReaderParse(ReplacedOnce(good, "High Definition Audio Device /", "Speakers / Headphones /"), &r, &error));
   EXPECT_EQ(r.Devices[0].Description, "Speakers");
   EXPECT_EQ(r.Devices[0].Manufacturer, "Headphones / Generic Audio Maker");
   ASSERT_EQ(r.Notes.size(), 1u);
   EXPECT_EQ(r.Notes[0], "line 10: the description line holds \" / \" more than twice, so where the description and the "
                         "maker end is ambiguous; read as description \"Speakers\" and maker \"Headphones / Generic "
                         "Audio Maker\"");
-  ASSERT_TRUE(ReportParse(good, &r, &error));
+  ASSERT_TRUE(ReaderParse(good, &r, &error));
   EXPECT_TRUE(r.Notes.empty());
 }
 
-TEST(ReportParse, AcceptsBannersOfOtherVersions) {
+TEST(ReaderParse, AcceptsBannersOfOtherVersions) {
   std::string good = TypicalReport();
   std::string banner = good.substr(0, good.find("\r\n"));
   ParsedReport r;
   std::string error;
-  EXPECT_TRUE(ReportParse(ReplacedOnce(good, banner, "ksreport 9.12.0"), &r, &error)) << error;
+  EXPECT_TRUE(ReaderParse(ReplacedOnce(good, banner, "ksreport 9.12.0"), &r, &error)) << error;
   EXPECT_EQ(r.Banner, "ksreport 9.12.0");
-  EXPECT_TRUE(ReportParse(ReplacedOnce(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
+  EXPECT_TRUE(ReaderParse(ReplacedOnce(good, banner, "ksreport 0.0.1-beta (old build)"), &r, &error)) << error;
 }
 
 // What a machine implies for the report's devices and interfaces, worked
@@ -215,14 +215,14 @@ std::string Text(const std::optional<SimBytes>& bytes, size_t room) {
   return s.substr(0, std::min(s.find('\0'), room - 1));
 }
 
-TEST(ReportParse, EveryMachineFileReadsBackAsItsMachineImplies) {
+TEST(ReaderParse, EveryMachineFileReadsBackAsItsMachineImplies) {
   for (const char* name : kMachineFiles) {
     SimMachine machine = LoadMachine(name);
     // Reports that lack their start, or land under another name.
     if (machine.reportCreateFailures != 0 || machine.moduleFileName) continue;
     ParsedReport r;
     std::string error;
-    ASSERT_TRUE(ReportParse(RunMachine(machine).report, &r, &error)) << name << ": " << error;
+    ASSERT_TRUE(ReaderParse(RunMachine(machine).report, &r, &error)) << name << ": " << error;
     size_t devices = machine.deviceSet ? machine.devices.size() : 0;
     ASSERT_EQ(r.Devices.size(), devices) << name;
     for (size_t d = 0; d < devices; ++d) {

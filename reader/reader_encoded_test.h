@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 

@@ -1,10 +1,10 @@
-#include "reader/report_table.h"
+#include "reader/reader_table.h"
 
 #include <gtest/gtest.h>
 
 #include "machine_list.h"
-#include "reader/report_intake.h"
-#include "reader/report_summary.h"
+#include "reader/reader_intake.h"
+#include "reader/reader_summary.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -22,9 +22,9 @@ TEST(ReportTable, CountsAgreeWithTheSummaryForEveryMachine) {
   for (const auto& [name, report] : machines) {
     std::vector<ParsedReport> reports;
     std::string error;
-    if (!ReportRead(report, true, &reports, &error)) continue;
-    ReportTableRow row = ReportTableRowOf(name, reports[0]);
-    std::string summary = ReportSummary(name, reports[0], ReadOptions());
+    if (!ReaderRead(report, true, &reports, &error)) continue;
+    ReaderTableRow row = ReaderTableRowOf(name, reports[0]);
+    std::string summary = ReaderSummary(name, reports[0], ReadOptions());
     EXPECT_EQ(row.Devices, CountOf(summary, "\nDevice ")) << name;
     EXPECT_EQ(row.Interfaces, CountOf(summary, "\n  interface \"")) << name;
     EXPECT_EQ(row.Pins, CountOf(summary, "\n    pin ")) << name;
@@ -37,29 +37,29 @@ TEST(ReportTable, CountsAgreeWithTheSummaryForEveryMachine) {
   EXPECT_GT(withoutRange, 0u) << "some machine has a pin without a range";
 }
 
-ReportTableRow Row(const std::string& file, size_t devices, size_t interfaces, size_t pins, size_t without,
+ReaderTableRow Row(const std::string& file, size_t devices, size_t interfaces, size_t pins, size_t without,
                    size_t flagged) {
-  return ReportTableRow{file, devices, interfaces, pins, without, flagged, {}, {}, {}};
+  return ReaderTableRow{file, devices, interfaces, pins, without, flagged, {}, {}, {}};
 }
 
 TEST(ReportTable, TextColumnsWidenForTheirLargestCount) {
   std::vector<ParsedReport> typical;
   std::string error;
-  ASSERT_TRUE(ReportRead(TypicalReport(), true, &typical, &error));
-  EXPECT_EQ(ReportTableText({ReportTableRowOf("ksreport.txt", typical[0])}),
+  ASSERT_TRUE(ReaderRead(TypicalReport(), true, &typical, &error));
+  EXPECT_EQ(ReaderTableText({ReaderTableRowOf("ksreport.txt", typical[0])}),
             "devices  interfaces  pins  no range  flagged  report\n"
             "      4           4     4         0        0  ksreport.txt\n");
-  EXPECT_EQ(ReportTableText({Row("a b.txt#1", 1, 2, 3, 4, 5), Row("caf\xE9\x1B.txt", 10000000, 0, 123456, 0, 7)}),
+  EXPECT_EQ(ReaderTableText({Row("a b.txt#1", 1, 2, 3, 4, 5), Row("caf\xE9\x1B.txt", 10000000, 0, 123456, 0, 7)}),
             " devices  interfaces    pins  no range  flagged  report\n"
             "       1           2       3         4        5  a b.txt#1\n"
             "10000000           0  123456         0        7  caf\xC3\xA9\\x1B.txt\n");
-  EXPECT_EQ(ReportTableText({}), "devices  interfaces  pins  no range  flagged  report\n");
+  EXPECT_EQ(ReaderTableText({}), "devices  interfaces  pins  no range  flagged  report\n");
 }
 
 TEST(ReportTable, JsonHasItsOwnFormatName) {
-  ReportTableRow row = Row("r\xE9.txt", 1, 2, 3, 4, 5);
+  ReaderTableRow row = Row("r\xE9.txt", 1, 2, 3, 4, 5);
   row.Transport = {"lf-line-ends", "text-before"};
-  EXPECT_EQ(ReportTableJson({row}),
+  EXPECT_EQ(ReaderTableJson({row}),
             "{\n"
             "  \"format\": \"ksreport-table/1\",\n"
             "  \"reports\": [\n"
@@ -79,7 +79,7 @@ TEST(ReportTable, JsonHasItsOwnFormatName) {
             "    }\n"
             "  ]\n"
             "}\n");
-  EXPECT_EQ(ReportTableJson({}), "{\n  \"format\": \"ksreport-table/1\",\n  \"reports\": []\n}\n");
+  EXPECT_EQ(ReaderTableJson({}), "{\n  \"format\": \"ksreport-table/1\",\n  \"reports\": []\n}\n");
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "reader/report_diff.h"
+#include "reader/reader_diff.h"
 
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <vector>
 
-#include "reader/report_json_items.h"
+#include "reader/reader_json_items.h"
 #include "encoding/encoding.h"
 
 namespace ksr {
@@ -21,7 +21,7 @@ struct DiffChange {
   std::optional<uint32_t> Pin;
   std::string Field;                      // for '~'
   std::string WasText, NowText;           // for '~': the values as shown; for '-' and '+': the item's lines
-  ReportJsonValue Was, Now;
+  ReaderJsonValue Was, Now;
 };
 
 std::string Quote(const std::string& s) { return "\"" + EncodingShown(s) + "\""; }
@@ -65,21 +65,21 @@ class DiffCollector {
       if (pa[i] >= 0) {
         Device(before.Devices[i], after.Devices[static_cast<size_t>(pa[i])]);
       } else {
-        Item('-', &before.Devices[i], nullptr, {}, ReportDeviceLines(before.Devices[i], "    ", ReportPaint{false}),
-             ReportDeviceJson(before.Devices[i]));
+        Item('-', &before.Devices[i], nullptr, {}, ReaderDeviceLines(before.Devices[i], "    ", ReaderPaint{false}),
+             ReaderDeviceJson(before.Devices[i]));
       }
     }
     for (size_t j = 0; j < pb.size(); ++j) {
       if (pb[j] < 0) {
-        Item('+', &after.Devices[j], nullptr, {}, ReportDeviceLines(after.Devices[j], "    ", ReportPaint{false}),
-             ReportDeviceJson(after.Devices[j]));
+        Item('+', &after.Devices[j], nullptr, {}, ReaderDeviceLines(after.Devices[j], "    ", ReaderPaint{false}),
+             ReaderDeviceJson(after.Devices[j]));
       }
     }
   }
 
  private:
   void Item(char sign, const ParsedDevice* d, const ParsedInterface* i, std::optional<uint32_t> pin,
-            const std::string& lines, ReportJsonValue value) {
+            const std::string& lines, ReaderJsonValue value) {
     DiffChange c{sign, d, i, pin, "", "", "", nullptr, nullptr};
     (sign == '-' ? c.WasText : c.NowText) = lines;
     (sign == '-' ? c.Was : c.Now) = std::move(value);
@@ -91,7 +91,7 @@ class DiffCollector {
   void Value(const ParsedDevice* d, const ParsedInterface* i, std::optional<uint32_t> pin, const char* field,
              const std::string& wasText, const std::string& nowText, const V& was, const V& now) {
     if (wasText == nowText && was == now) return;
-    changes.push_back({'~', d, i, pin, field, wasText, nowText, ReportJsonValue(was), ReportJsonValue(now)});
+    changes.push_back({'~', d, i, pin, field, wasText, nowText, ReaderJsonValue(was), ReaderJsonValue(now)});
   }
 
   void Text(const ParsedDevice* d, const char* field, const std::string& was, const std::string& now) {
@@ -119,18 +119,18 @@ class DiffCollector {
       if (pa[i] >= 0) {
         Interface(&was, w, now.Interfaces[static_cast<size_t>(pa[i])]);
       } else {
-        Item('-', &was, &w, {}, InterfaceLines(w), ReportInterfaceJson(w));
+        Item('-', &was, &w, {}, InterfaceLines(w), ReaderInterfaceJson(w));
       }
     }
     for (size_t j = 0; j < pb.size(); ++j) {
       const ParsedInterface& n = now.Interfaces[j];
-      if (pb[j] < 0) Item('+', &was, &n, {}, InterfaceLines(n), ReportInterfaceJson(n));
+      if (pb[j] < 0) Item('+', &was, &n, {}, InterfaceLines(n), ReaderInterfaceJson(n));
     }
   }
 
   static std::string InterfaceLines(const ParsedInterface& i) {
     std::string out = "        " + (i.PinTypes ? std::to_string(*i.PinTypes) + " pin type(s)" : "pin count could not be read") + "\n";
-    for (const ParsedPin& p : i.Pins) out += "        " + ReportPinText(i, p, ReportPaint{false}) + "\n";
+    for (const ParsedPin& p : i.Pins) out += "        " + ReaderPinText(i, p, ReaderPaint{false}) + "\n";
     return out;
   }
 
@@ -143,7 +143,7 @@ class DiffCollector {
       changes.push_back({'~', d, &was, {}, "name", Quote(was.Name), Quote(now.Name), EncodingUtf8(was.Name),
                          EncodingUtf8(now.Name)});
     }
-    ReportJsonValue wasTypes = nullptr, nowTypes = nullptr;
+    ReaderJsonValue wasTypes = nullptr, nowTypes = nullptr;
     if (was.PinTypes) wasTypes = *was.PinTypes;
     if (now.PinTypes) nowTypes = *now.PinTypes;
     Value(d, &was, {}, "pin types", PinTypesText(was.PinTypes), PinTypesText(now.PinTypes), wasTypes, nowTypes);
@@ -154,12 +154,12 @@ class DiffCollector {
       if (pa[i] >= 0) {
         Pin(d, was, w, now, now.Pins[static_cast<size_t>(pa[i])]);
       } else {
-        Item('-', d, &was, w.Id, ReportPinText(was, w, ReportPaint{false}), ReportPinJson(was, w));
+        Item('-', d, &was, w.Id, ReaderPinText(was, w, ReaderPaint{false}), ReaderPinJson(was, w));
       }
     }
     for (size_t j = 0; j < pb.size(); ++j) {
       const ParsedPin& n = now.Pins[j];
-      if (pb[j] < 0) Item('+', d, &was, n.Id, ReportPinText(now, n, ReportPaint{false}), ReportPinJson(now, n));
+      if (pb[j] < 0) Item('+', d, &was, n.Id, ReaderPinText(now, n, ReaderPaint{false}), ReaderPinJson(now, n));
     }
   }
 
@@ -174,7 +174,7 @@ class DiffCollector {
     auto value = [&](const char* field, uint32_t a, uint32_t b) {
       Value(d, &wasIf, was.Id, field, std::to_string(a), std::to_string(b), a, b);
     };
-    Value(d, &wasIf, was.Id, "data flow", ReportDataflowName(was.Dataflow), ReportDataflowName(now.Dataflow),
+    Value(d, &wasIf, was.Id, "data flow", ReaderDataflowName(was.Dataflow), ReaderDataflowName(now.Dataflow),
           was.Dataflow, now.Dataflow);
     if (was.Range && now.Range) {
       value("max channels", was.Range->MaxChannels, now.Range->MaxChannels);
@@ -182,10 +182,10 @@ class DiffCollector {
       value("min sample rate", was.Range->MinSampleRate, now.Range->MinSampleRate);
       value("max sample rate", was.Range->MaxSampleRate, now.Range->MaxSampleRate);
     } else if (was.Range || now.Range) {
-      ReportJsonValue a = ReportPinJson(wasIf, was)["range"], b = ReportPinJson(nowIf, now)["range"];
-      Value(d, &wasIf, was.Id, "range", ReportRangeText(was), ReportRangeText(now), a, b);
+      ReaderJsonValue a = ReaderPinJson(wasIf, was)["range"], b = ReaderPinJson(nowIf, now)["range"];
+      Value(d, &wasIf, was.Id, "range", ReaderRangeText(was), ReaderRangeText(now), a, b);
     }
-    std::vector<std::string> wasFlags = ReportPinWarnings(wasIf, was), nowFlags = ReportPinWarnings(nowIf, now);
+    std::vector<std::string> wasFlags = ReaderPinWarnings(wasIf, was), nowFlags = ReaderPinWarnings(nowIf, now);
     Value(d, &wasIf, was.Id, "flags", FlagsText(wasFlags), FlagsText(nowFlags), wasFlags, nowFlags);
   }
 
@@ -201,15 +201,15 @@ std::string Scope(const DiffChange& c) {
   return c.Pin ? s + ", pin " + std::to_string(*c.Pin) : s;
 }
 
-std::string Header(const ReportDiffSide& before, const ReportDiffSide& after) {
+std::string Header(const ReaderDiffSide& before, const ReaderDiffSide& after) {
   return "before: " + EncodingShown(before.File) + "\nafter:  " + EncodingShown(after.File) + "\n";
 }
 
 }  // namespace
 
-std::string ReportDiff(const ReportDiffSide& before, const ReportDiffSide& after, const ReadOptions& options,
+std::string ReaderDiff(const ReaderDiffSide& before, const ReaderDiffSide& after, const ReadOptions& options,
                        bool* same) {
-  ReportPaint paint{options.colour};
+  ReaderPaint paint{options.colour};
   DiffCollector diff;
   diff.Devices(*before.Report, *after.Report);
   *same = diff.changes.empty();
@@ -239,15 +239,15 @@ std::string ReportDiff(const ReportDiffSide& before, const ReportDiffSide& after
   return out;
 }
 
-std::string ReportDiffJson(const ReportDiffSide& before, const ReportDiffSide& after, bool* same) {
+std::string ReaderDiffJson(const ReaderDiffSide& before, const ReaderDiffSide& after, bool* same) {
   DiffCollector diff;
   diff.Devices(*before.Report, *after.Report);
   *same = diff.changes.empty();
-  ReportJsonValue all = {{"format", "ksreport-diff/1"}, {"before", EncodingUtf8(before.File)},
+  ReaderJsonValue all = {{"format", "ksreport-diff/1"}, {"before", EncodingUtf8(before.File)},
                          {"after", EncodingUtf8(after.File)}, {"same", *same},
-                         {"changes", ReportJsonValue::array()}};
+                         {"changes", ReaderJsonValue::array()}};
   for (const DiffChange& c : diff.changes) {
-    ReportJsonValue iface = nullptr, pin = nullptr, field = nullptr;
+    ReaderJsonValue iface = nullptr, pin = nullptr, field = nullptr;
     if (c.Interface) iface = EncodingUtf8(c.Interface->Name);
     if (c.Pin) pin = *c.Pin;
     if (c.Sign == '~') field = c.Field;
@@ -257,7 +257,7 @@ std::string ReportDiffJson(const ReportDiffSide& before, const ReportDiffSide& a
                               {"interface", iface}, {"pin", pin}, {"field", field}, {"before", c.Was},
                               {"after", c.Now}});
   }
-  return ReportJsonText(all);
+  return ReaderJsonText(all);
 }
 
 }  // namespace ksr

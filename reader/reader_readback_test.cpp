@@ -2,7 +2,7 @@
 // report written line by line is what the reader takes it for.
 #include <gtest/gtest.h>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 #include "report/layout.h"
 #include "tests/test.h"
 
@@ -12,7 +12,7 @@ namespace {
 // A device written line by line reads back, by the reader's strict
 // grammar, to every value it was written with: numbers at their extremes
 // and with every hex digit, strings empty and with bytes over 0x7F.
-TEST(ReportReadBack, AReportOfEveryLineKindReadsBackToItsValues) {
+TEST(ReaderReadBack, AReportOfEveryLineKindReadsBackToItsValues) {
   // The frame around the lines is the run's own (tests/expected).
   const std::string report = ReportWithBody("\r\n" + TestReportWritten([] {
     ReportCutLine();
@@ -31,7 +31,7 @@ TEST(ReportReadBack, AReportOfEveryLineKindReadsBackToItsValues) {
   }));
   ParsedReport parsed;
   std::string error;
-  ASSERT_TRUE(ReportParse(report, &parsed, &error)) << error << "\n" << report;
+  ASSERT_TRUE(ReaderParse(report, &parsed, &error)) << error << "\n" << report;
   EXPECT_EQ(parsed.Banner, ReportBannerText());
   EXPECT_EQ(parsed.Feedback, ReportFeedbackAddress());
   ASSERT_EQ(parsed.Devices.size(), 1u);
@@ -60,7 +60,7 @@ TEST(ReportReadBack, AReportOfEveryLineKindReadsBackToItsValues) {
 
 // A separator inside a value is written as it came; the reader notes such
 // a line as ambiguous rather than guess silently.
-TEST(ReportReadBack, ASeparatorInsideAValueIsNotedAsAmbiguous) {
+TEST(ReaderReadBack, ASeparatorInsideAValueIsNotedAsAmbiguous) {
   ParsedReport parsed;
   std::string error;
   const std::string report = ReportWithBody("\r\n" + TestReportWritten([] {
@@ -70,7 +70,7 @@ TEST(ReportReadBack, ASeparatorInsideAValueIsNotedAsAmbiguous) {
                                ReportDescriptionLine("In / Out", "Maker", "svc");
                                ReportInstanceIdLine(1);
                              }));
-  ASSERT_TRUE(ReportParse(report, &parsed, &error)) << error << "\n" << report;
+  ASSERT_TRUE(ReaderParse(report, &parsed, &error)) << error << "\n" << report;
   ASSERT_EQ(parsed.Notes.size(), 1u);
   EXPECT_NE(parsed.Notes[0].find("ambiguous"), std::string::npos) << parsed.Notes[0];
 }

@@ -1,11 +1,11 @@
-#include "reader/report_diff.h"
+#include "reader/reader_diff.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
 #include "machine_list.h"
-#include "reader/report_intake.h"
+#include "reader/reader_intake.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -14,17 +14,17 @@ namespace {
 ParsedReport Parsed(const std::string& bytes) {
   ParsedReport r;
   std::string error;
-  EXPECT_TRUE(ReportParse(bytes, &r, &error)) << error;
+  EXPECT_TRUE(ReaderParse(bytes, &r, &error)) << error;
   return r;
 }
 
 std::string Diff(const ParsedReport& a, const ParsedReport& b, bool* same, const ReadOptions& options = {}) {
-  return ReportDiff({"before.txt", &a}, {"after.txt", &b}, options, same);
+  return ReaderDiff({"before.txt", &a}, {"after.txt", &b}, options, same);
 }
 
 const char kHead[] = "before: before.txt\nafter:  after.txt\n";
 
-TEST(ReportDiff, IdenticalReportsHaveNoDifferences) {
+TEST(ReaderDiff, IdenticalReportsHaveNoDifferences) {
   ParsedReport r = Parsed(TypicalReport());
   bool same = false;
   EXPECT_EQ(Diff(r, r, &same), std::string(kHead) + "no differences\n");
@@ -32,7 +32,7 @@ TEST(ReportDiff, IdenticalReportsHaveNoDifferences) {
 }
 
 // A driver update: every value of a device the report shows is compared.
-TEST(ReportDiff, DriverMakerBusAndPinTypesShowAsChanges) {
+TEST(ReaderDiff, DriverMakerBusAndPinTypesShowAsChanges) {
   ParsedReport before = Parsed(TypicalReport());
   std::string text = ReplacedOnce(TypicalReport(), "hdaudio.sys", "IntcAudioBus.sys");
   text = ReplacedOnce(text, "(Generic USB Audio)", "Generic USB Audio");
@@ -50,7 +50,7 @@ TEST(ReportDiff, DriverMakerBusAndPinTypesShowAsChanges) {
   EXPECT_FALSE(same);
 }
 
-TEST(ReportDiff, RenamedItemsAreOneItemThatChanged) {
+TEST(ReaderDiff, RenamedItemsAreOneItemThatChanged) {
   ParsedReport before = Parsed(TypicalReport());
   std::string text = ReplacedOnce(TypicalReport(), "High Definition Audio Device", "HD Audio");
   text = ReplacedOnce(text, "+Microphone", "+Mic");
@@ -65,7 +65,7 @@ TEST(ReportDiff, RenamedItemsAreOneItemThatChanged) {
                 "    ~ hardware ID: \"ROOT\\LINECONV\" -> \"ROOT\\LINECONV2\"\n");
 }
 
-TEST(ReportDiff, RemovedAndAddedItemsShowTheirValues) {
+TEST(ReaderDiff, RemovedAndAddedItemsShowTheirValues) {
   ParsedReport before = Parsed(TypicalReport());
   SimMachine machine = LoadMachine("examples/typical-machine.json");
   machine.devices.erase(machine.devices.begin() + 2);                   // the line converter goes
@@ -95,7 +95,7 @@ TEST(ReportDiff, RemovedAndAddedItemsShowTheirValues) {
   EXPECT_NE(painted.find("\033[32m+ device \"Line Converter\" (ROOT\\LINECONV)\033[0m\n"), std::string::npos) << painted;
 }
 
-TEST(ReportDiff, DataFlowRangePresenceAndFlagsAreCompared) {
+TEST(ReaderDiff, DataFlowRangePresenceAndFlagsAreCompared) {
   ParsedReport before = Parsed(TypicalReport());
   ParsedReport after = before;
   ParsedPin& pin = after.Devices[0].Interfaces[0].Pins[0];
@@ -115,12 +115,12 @@ TEST(ReportDiff, DataFlowRangePresenceAndFlagsAreCompared) {
 
 // Every machine's report, with one value changed in a copy: the diff
 // names exactly that change, and the JSON says the same.
-TEST(ReportDiff, EveryMachineShowsEachKindOfChangeAsExactlyThat) {
+TEST(ReaderDiff, EveryMachineShowsEachKindOfChangeAsExactlyThat) {
   size_t checked = 0;
   for (const char* name : kMachineFiles) {
     std::vector<ParsedReport> read;
     std::string error;
-    if (!ReportRead(RunMachine(LoadMachine(name)).report, false, &read, &error)) continue;
+    if (!ReaderRead(RunMachine(LoadMachine(name)).report, false, &read, &error)) continue;
     const ParsedReport& before = read[0];
     for (size_t d = 0; d < before.Devices.size(); ++d) {
       struct Edit {
@@ -136,13 +136,13 @@ TEST(ReportDiff, EveryMachineShowsEachKindOfChangeAsExactlyThat) {
         ParsedReport after = before;
         edit.apply(&after.Devices[d]);
         bool same = true;
-        std::string json = ReportDiffJson({"a", &before}, {"b", &after}, &same);
+        std::string json = ReaderDiffJson({"a", &before}, {"b", &after}, &same);
         nlohmann::json j = nlohmann::json::parse(json);
         ASSERT_EQ(j["changes"].size(), 1u) << name << " " << edit.field << json;
         EXPECT_EQ(j["changes"][0]["field"], edit.field) << name;
         EXPECT_EQ(j["format"], "ksreport-diff/1");
         EXPECT_FALSE(same);
-        std::string text = ReportDiff({"a", &before}, {"b", &after}, ReadOptions(), &same);
+        std::string text = ReaderDiff({"a", &before}, {"b", &after}, ReadOptions(), &same);
         EXPECT_EQ(CountOf(text, "\n    ~ "), 1) << text;
         ++checked;
       }
@@ -151,19 +151,19 @@ TEST(ReportDiff, EveryMachineShowsEachKindOfChangeAsExactlyThat) {
         ParsedInterface& iface = after.Devices[d].Interfaces[i];
         iface.PinTypes = iface.PinTypes ? *iface.PinTypes + 1 : 7;
         bool same = true;
-        nlohmann::json j = nlohmann::json::parse(ReportDiffJson({"a", &before}, {"b", &after}, &same));
+        nlohmann::json j = nlohmann::json::parse(ReaderDiffJson({"a", &before}, {"b", &after}, &same));
         ASSERT_EQ(j["changes"].size(), 1u) << name;
         EXPECT_EQ(j["changes"][0]["field"], "pin types") << name;
         for (size_t p = 0; p < iface.Pins.size(); ++p) {
           ParsedReport flow = before;
           flow.Devices[d].Interfaces[i].Pins[p].Dataflow ^= 3;
-          j = nlohmann::json::parse(ReportDiffJson({"a", &before}, {"b", &flow}, &same));
+          j = nlohmann::json::parse(ReaderDiffJson({"a", &before}, {"b", &flow}, &same));
           ASSERT_GE(j["changes"].size(), 1u) << name;
           EXPECT_EQ(j["changes"][0]["field"], "data flow") << name;
           if (!iface.Pins[p].Range) continue;
           ParsedReport range = before;
           range.Devices[d].Interfaces[i].Pins[p].Range->MaxBits += 8;
-          j = nlohmann::json::parse(ReportDiffJson({"a", &before}, {"b", &range}, &same));
+          j = nlohmann::json::parse(ReaderDiffJson({"a", &before}, {"b", &range}, &same));
           ASSERT_GE(j["changes"].size(), 1u) << name;
           EXPECT_EQ(j["changes"][0]["field"], "max bits") << name;
           EXPECT_EQ(j["changes"][0]["after"], j["changes"][0]["before"].get<uint32_t>() + 8) << name;
@@ -175,12 +175,12 @@ TEST(ReportDiff, EveryMachineShowsEachKindOfChangeAsExactlyThat) {
   EXPECT_GT(checked, 30u);
 }
 
-TEST(ReportDiff, JsonNamesBothFilesAndGivesRemovedItemsWhole) {
+TEST(ReaderDiff, JsonNamesBothFilesAndGivesRemovedItemsWhole) {
   ParsedReport before = Parsed(TypicalReport());
   ParsedReport after = before;
   after.Devices.pop_back();
   bool same = true;
-  nlohmann::json j = nlohmann::json::parse(ReportDiffJson({"old.txt", &before}, {"new.txt", &after}, &same));
+  nlohmann::json j = nlohmann::json::parse(ReaderDiffJson({"old.txt", &before}, {"new.txt", &after}, &same));
   EXPECT_EQ(j["before"], "old.txt");
   EXPECT_EQ(j["after"], "new.txt");
   EXPECT_EQ(j["same"], false);
@@ -189,13 +189,13 @@ TEST(ReportDiff, JsonNamesBothFilesAndGivesRemovedItemsWhole) {
   EXPECT_EQ(j["changes"][0]["device"]["hardwareId"], "ROOT\\VIRTUALCABLE");
   EXPECT_EQ(j["changes"][0]["before"]["instanceId"], 4);
   EXPECT_TRUE(j["changes"][0]["after"].is_null());
-  j = nlohmann::json::parse(ReportDiffJson({"a", &before}, {"a", &before}, &same));
+  j = nlohmann::json::parse(ReaderDiffJson({"a", &before}, {"a", &before}, &same));
   EXPECT_TRUE(same);
   EXPECT_TRUE(j["changes"].empty());
 }
 
 // Code page and UTF-8 forms of one name are one name.
-TEST(ReportDiff, CodePageTextMatchesItsUtf8Form) {
+TEST(ReaderDiff, CodePageTextMatchesItsUtf8Form) {
   ParsedReport cp = Parsed(ReplacedOnce(ReplacedOnce(TypicalReport(), "+Speakers", "+Entr\xE9" "e"),
                                         "High Definition", "Caf\xE9"));
   ParsedReport utf8 = Parsed(ReplacedOnce(ReplacedOnce(TypicalReport(), "+Speakers", "+Entr\xC3\xA9" "e"),

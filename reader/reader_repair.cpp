@@ -1,4 +1,4 @@
-#include "reader/report_repair.h"
+#include "reader/reader_repair.h"
 
 #include <cstring>
 #include <string_view>
@@ -87,7 +87,7 @@ std::string TabRepair(const std::string& line) {
   for (const char* label : kValueLabels) {
     if (fixed.empty()) fixed = TabMatch(line, 0, label, &tab);
   }
-  return tab && ReportLineKnown(fixed) ? fixed : "";
+  return tab && ReaderLineKnown(fixed) ? fixed : "";
 }
 
 // The trimmed start of every label: a line that begins so is a line of
@@ -109,7 +109,7 @@ bool LooksLabelled(const std::string& line) {
 // A line that can be the rest of a wrapped one: a wrap breaks at a space
 // and leaves none at the start of the next line.
 bool Continues(const std::string& line) {
-  return !line.empty() && !IsBlank(line[0]) && !ReportLineKnown(line) && !LooksLabelled(line);
+  return !line.empty() && !IsBlank(line[0]) && !ReaderLineKnown(line) && !LooksLabelled(line);
 }
 
 bool HasValue(const std::string& line) {
@@ -122,9 +122,9 @@ bool HasValue(const std::string& line) {
 
 // Joins lines [i, i + k] when line i is of no kind and the join is, or
 // when line i holds a value and the lines after it are the rest of it.
-bool WrapRepair(std::vector<ReportLine>* lines, size_t i) {
-  std::vector<ReportLine>& l = *lines;
-  bool value = ReportLineKnown(l[i].Text);
+bool WrapRepair(std::vector<ReaderLine>* lines, size_t i) {
+  std::vector<ReaderLine>& l = *lines;
+  bool value = ReaderLineKnown(l[i].Text);
   if (value && !HasValue(l[i].Text)) return false;
   // The space the wrap took; a label that ends in one (an empty value
   // once trailing blanks went) has it already.
@@ -135,7 +135,7 @@ bool WrapRepair(std::vector<ReportLine>* lines, size_t i) {
   size_t k = 0;
   for (size_t j = i + 1; j < l.size() && j <= i + 8 && Continues(l[j].Text); ++j) {
     join(&joined, l[j].Text);
-    if (ReportLineKnown(joined)) k = j - i;
+    if (ReaderLineKnown(joined)) k = j - i;
     if (!value && k) break;
   }
   if (k == 0) return false;
@@ -165,11 +165,11 @@ std::string_view Trimmed(std::string_view s) { return s.substr(0, s.size() - Bla
 // A pristine report ends a line in a space or a tab only inside the value
 // the line ends with: the banner's wording, a hardware ID, an interface
 // name.
-bool RepairMayEndInBlank(const std::vector<ReportLine>& lines, size_t i) {
+bool RepairMayEndInBlank(const std::vector<ReaderLine>& lines, size_t i) {
   return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) || StartsWith(lines[i].Text, kInterfaceLabel);
 }
 
-bool RepairBlanksAdded(const std::vector<ReportLine>& lines) {
+bool RepairBlanksAdded(const std::vector<ReaderLine>& lines) {
   for (size_t i = 0; i < lines.size(); ++i) {
     if (BlankTail(lines[i].Text) != 0 && !RepairMayEndInBlank(lines, i)) return true;
   }
@@ -185,11 +185,11 @@ bool RepairBlanksAdded(const std::vector<ReportLine>& lines) {
 // of blanks alone, so such a line was empty: a quoted blank line that lost
 // the prefix's space holds one blank fewer than the others, and tells
 // nothing about what was added.
-bool ReportUndoTrailingBlanks(std::vector<ReportLine>* lines) {
+bool ReaderUndoTrailingBlanks(std::vector<ReaderLine>* lines) {
   if (!RepairBlanksAdded(*lines)) return false;
   std::string_view shared;
   bool first = true;
-  for (const ReportLine& line : *lines) {
+  for (const ReaderLine& line : *lines) {
     if (Trimmed(line.Text).empty()) continue;
     std::string_view tail = std::string_view(line.Text).substr(line.Text.size() - BlankTail(line.Text));
     size_t n = 0;
@@ -198,19 +198,19 @@ bool ReportUndoTrailingBlanks(std::vector<ReportLine>* lines) {
     first = false;
   }
   size_t cut = shared.size();
-  for (ReportLine& line : *lines) {
+  for (ReaderLine& line : *lines) {
     line.Text.resize(Trimmed(line.Text).empty() ? 0 : line.Text.size() - cut);
   }
   if (!RepairBlanksAdded(*lines)) return true;
   const std::string bareLabel(Trimmed(kDevicePathLabel));
-  for (ReportLine& line : *lines) {
+  for (ReaderLine& line : *lines) {
     line.Text.resize(line.Text.size() - BlankTail(line.Text));
     if (line.Text == bareLabel) line.Text = kDevicePathLabel;  // an empty hardware ID
   }
   return true;
 }
 
-bool ReportLineKnown(const std::string& s) {
+bool ReaderLineKnown(const std::string& s) {
   if (s.empty() || IsPinLine(s) || IsDescription(s) || StartsWith(s, "ksreport ")) return true;
   for (const char* text : kFixedLines) {
     if (s == text) return true;
@@ -225,7 +225,7 @@ bool ReportLineKnown(const std::string& s) {
   return StartsWith(s, kClosingPrefix) && s.size() > n && s.back() == kClosingSuffix[0];
 }
 
-std::string ReportNbspToSpace(const std::string& line) {
+std::string ReaderNbspToSpace(const std::string& line) {
   bool utf8 = line.find("\xC2\xA0") != std::string::npos;
   std::string out;
   for (size_t at = 0; at < line.size();) {
@@ -239,12 +239,12 @@ std::string ReportNbspToSpace(const std::string& line) {
   return out;
 }
 
-ReportRepairs ReportRepair(std::vector<ReportLine>* lines) {
-  ReportRepairs done;
-  for (ReportLine& line : *lines) {
-    if (ReportLineKnown(line.Text)) continue;
-    std::string spaced = ReportNbspToSpace(line.Text);
-    if (spaced == line.Text || !(ReportLineKnown(spaced) || !TabRepair(spaced).empty())) continue;
+ReaderRepairs ReaderRepair(std::vector<ReaderLine>* lines) {
+  ReaderRepairs done;
+  for (ReaderLine& line : *lines) {
+    if (ReaderLineKnown(line.Text)) continue;
+    std::string spaced = ReaderNbspToSpace(line.Text);
+    if (spaced == line.Text || !(ReaderLineKnown(spaced) || !TabRepair(spaced).empty())) continue;
     line.Text = spaced;
     done.Nbsp = true;
   }
@@ -253,11 +253,11 @@ ReportRepairs ReportRepair(std::vector<ReportLine>* lines) {
   // file shows that mail, such lines are undone too, and only A0 beside a
   // space, where the mail puts them. A UTF-8 mail makes every space C2 A0,
   // which no line parses with, so its C2 A0 left here are the values' own.
-  for (ReportLine& line : *lines) {
-    if (done.Nbsp && line.Text.find("\xC2\xA0") == std::string::npos) line.Text = ReportNbspToSpace(line.Text);
+  for (ReaderLine& line : *lines) {
+    if (done.Nbsp && line.Text.find("\xC2\xA0") == std::string::npos) line.Text = ReaderNbspToSpace(line.Text);
   }
-  for (ReportLine& line : *lines) {
-    if (ReportLineKnown(line.Text) || line.Text.find('\t') == std::string::npos) continue;
+  for (ReaderLine& line : *lines) {
+    if (ReaderLineKnown(line.Text) || line.Text.find('\t') == std::string::npos) continue;
     std::string fixed = TabRepair(line.Text);
     if (fixed.empty()) continue;
     line.Text = fixed;

@@ -1,4 +1,4 @@
-#include "reader/report_summary.h"
+#include "reader/reader_summary.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +25,7 @@ std::string Hex(uint32_t value) {
 
 std::string RangeText(const ParsedRange& r) {
   return std::to_string(r.MaxChannels) + " channels, " + std::to_string(r.MaxBits) + " bits, " +
-         ReportRateRange(r.MinSampleRate, r.MaxSampleRate);
+         ReaderRateRange(r.MinSampleRate, r.MaxSampleRate);
 }
 
 // A string of the report as shown, or what stands for it when it is empty.
@@ -34,7 +34,7 @@ std::string Shown(const std::string& text, const char* empty = "") {
 }
 
 // Flags, each as "[! ...]", on a line of their own under what they flag.
-std::string FlagLine(const std::vector<std::string>& flags, const std::string& indent, const ReportPaint& paint) {
+std::string FlagLine(const std::vector<std::string>& flags, const std::string& indent, const ReaderPaint& paint) {
   if (flags.empty()) return "";
   std::string line = indent;
   for (const std::string& f : flags) line += (line.size() > indent.size() ? " " : "") + paint.Warn("[! " + f + "]");
@@ -42,7 +42,7 @@ std::string FlagLine(const std::vector<std::string>& flags, const std::string& i
 }
 
 std::string PinBare(const ParsedPin& pin) {
-  return "pin " + std::to_string(pin.Id) + ", " + ReportDataflowName(pin.Dataflow) + ": " + ReportRangeText(pin);
+  return "pin " + std::to_string(pin.Id) + ", " + ReaderDataflowName(pin.Dataflow) + ": " + ReaderRangeText(pin);
 }
 
 bool HasPins(const ParsedReport& report) {
@@ -56,7 +56,7 @@ bool HasPins(const ParsedReport& report) {
 
 }  // namespace
 
-std::string ReportDataflowName(uint32_t dataflow) {
+std::string ReaderDataflowName(uint32_t dataflow) {
   switch (dataflow) {
     case 1: return "in";
     case 2: return "out";
@@ -65,11 +65,11 @@ std::string ReportDataflowName(uint32_t dataflow) {
   }
 }
 
-std::string ReportRangeText(const ParsedPin& pin) {
+std::string ReaderRangeText(const ParsedPin& pin) {
   return pin.Range ? RangeText(*pin.Range) : "no usable PCM range";
 }
 
-std::string ReportKhz(uint32_t hz) {
+std::string ReaderKhz(uint32_t hz) {
   std::string text = std::to_string(hz / 1000);
   char decimals[8];
   std::snprintf(decimals, sizeof decimals, "%03u", static_cast<unsigned>(hz % 1000));
@@ -78,19 +78,19 @@ std::string ReportKhz(uint32_t hz) {
   return d.empty() ? text : text + "." + d;
 }
 
-std::string ReportRateRange(uint32_t minHz, uint32_t maxHz) {
-  if (minHz == maxHz) return std::to_string(minHz) + " Hz (" + ReportKhz(minHz) + " kHz)";
-  return std::to_string(minHz) + "-" + std::to_string(maxHz) + " Hz (" + ReportKhz(minHz) + "-" + ReportKhz(maxHz) +
+std::string ReaderRateRange(uint32_t minHz, uint32_t maxHz) {
+  if (minHz == maxHz) return std::to_string(minHz) + " Hz (" + ReaderKhz(minHz) + " kHz)";
+  return std::to_string(minHz) + "-" + std::to_string(maxHz) + " Hz (" + ReaderKhz(minHz) + "-" + ReaderKhz(maxHz) +
          " kHz)";
 }
 
-std::string ReportStopWhere(const ReportStop& stop) {
+std::string ReaderStopWhere(const ReaderStop& stop) {
   return (stop.Line ? "line " + std::to_string(stop.Line) + ": " : std::string()) + stop.Message;
 }
 
-std::string ReportStopText(const ReportStop& stop) { return "incomplete at " + ReportStopWhere(stop); }
+std::string ReaderStopText(const ReaderStop& stop) { return "incomplete at " + ReaderStopWhere(stop); }
 
-std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
+std::vector<std::string> ReaderPinWarnings(const ParsedInterface& iface, const ParsedPin& pin) {
   std::vector<std::string> w;
   if (iface.PinTypes && pin.Id >= *iface.PinTypes) w.push_back("pin id not below NumPins");
   if (pin.Dataflow == 0xFFFFFFFFu) w.push_back("data flow 0xFFFFFFFF");
@@ -108,24 +108,24 @@ std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const P
   return w;
 }
 
-std::vector<std::string> ReportDeviceWarnings(const ParsedDevice& device) {
+std::vector<std::string> ReaderDeviceWarnings(const ParsedDevice& device) {
   std::vector<std::string> w;
   if (device.BusNumber == 0xFFFFFFFFu) w.push_back("bus number 0xFFFFFFFF");
   if (device.InstanceId == 0xFFFFFFFFu) w.push_back("instance ID 0xFFFFFFFF");
   return w;
 }
 
-std::string ReportPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReportPaint& paint) {
+std::string ReaderPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReaderPaint& paint) {
   std::string text = PinBare(pin);
-  for (const std::string& w : ReportPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
+  for (const std::string& w : ReaderPinWarnings(iface, pin)) text += " " + paint.Warn("[! " + w + "]");
   return text;
 }
 
-std::string ReportDeviceLines(const ParsedDevice& d, const std::string& indent, const ReportPaint& paint) {
+std::string ReaderDeviceLines(const ParsedDevice& d, const std::string& indent, const ReaderPaint& paint) {
   std::string out = indent + "maker " + Shown(d.Manufacturer, "(none)") + ", driver " + Shown(d.Service) + ".sys\n";
   out += indent + "hardware ID " + Shown(d.HardwareId, "(none)") + "\n";
   out += indent + "bus " + std::to_string(d.BusNumber) + ", instance " + Hex(d.InstanceId) + "\n";
-  out += FlagLine(ReportDeviceWarnings(d), indent, paint);
+  out += FlagLine(ReaderDeviceWarnings(d), indent, paint);
   if (d.Interfaces.empty() && !d.Stopped) out += indent + "no interface an audio host could open\n";
   for (const ParsedInterface& i : d.Interfaces) {
     out += indent + "interface \"" + Shown(i.Name) + "\": ";
@@ -133,33 +133,33 @@ std::string ReportDeviceLines(const ParsedDevice& d, const std::string& indent, 
                             " a host can connect to\n"
                       : "pin count could not be read\n";
     for (const ParsedPin& p : i.Pins) {
-      out += indent + "  " + PinBare(p) + "\n" + FlagLine(ReportPinWarnings(i, p), indent + "    ", paint);
+      out += indent + "  " + PinBare(p) + "\n" + FlagLine(ReaderPinWarnings(i, p), indent + "    ", paint);
     }
   }
-  if (d.Stopped) out += indent + paint.Warn(ReportStopText(*d.Stopped)) + "\n";
+  if (d.Stopped) out += indent + paint.Warn(ReaderStopText(*d.Stopped)) + "\n";
   return out;
 }
 
-std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
-  ReportPaint paint{options.colour};
+std::string ReaderSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options) {
+  ReaderPaint paint{options.colour};
   std::string out = paint.Bold(Shown(file)) + ": " + Shown(report.Banner, "(no banner)") + ", " +
                     std::to_string(report.Devices.size()) + " device(s)\n";
-  if (report.Stopped) out += paint.Warn(ReportStopText(*report.Stopped)) + "\n";
+  if (report.Stopped) out += paint.Warn(ReaderStopText(*report.Stopped)) + "\n";
   if (HasPins(report)) out += "Data flow: in = render (into the device), out = capture (out of the device).\n";
   int index = 0;
   for (const ParsedDevice& d : report.Devices) {
     out += "\n" + paint.Bold("Device " + std::to_string(++index) + ": " + Shown(d.Description, "(no description)")) +
-           "\n" + ReportDeviceLines(d, "  ", paint);
+           "\n" + ReaderDeviceLines(d, "  ", paint);
   }
   return out;
 }
 
-std::string ReportErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options) {
-  ReportPaint paint{options.colour};
+std::string ReaderErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options) {
+  ReaderPaint paint{options.colour};
   return paint.Bold(Shown(file)) + ": " + paint.Gone("not read: " + EncodingShown(error)) + "\n";
 }
 
-bool ReportColourWanted() {
+bool ReaderColourWanted() {
   bool colour = KSR_ISATTY(1) != 0 && std::getenv("NO_COLOR") == nullptr;
 #if defined(_WIN32)
   colour = colour && (std::getenv("WT_SESSION") != nullptr || std::getenv("TERM") != nullptr);

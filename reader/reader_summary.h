@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 
@@ -16,10 +16,10 @@ struct ReadOptions {
 
 // Colour only when stdout is a terminal and NO_COLOR is not set; on
 // Windows, only in a console that says it takes colour.
-bool ReportColourWanted();
+bool ReaderColourWanted();
 
 // ANSI colours, or none.
-struct ReportPaint {
+struct ReaderPaint {
   bool on;
   std::string Bold(const std::string& s) const { return on ? "\033[1m" + s + "\033[0m" : s; }
   std::string Warn(const std::string& s) const { return on ? "\033[33m" + s + "\033[0m" : s; }
@@ -29,37 +29,37 @@ struct ReportPaint {
 
 // Values a support engineer should not take at face value: of a pin, and
 // of a device's own lines.
-std::vector<std::string> ReportPinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
-std::vector<std::string> ReportDeviceWarnings(const ParsedDevice& device);
+std::vector<std::string> ReaderPinWarnings(const ParsedInterface& iface, const ParsedPin& pin);
+std::vector<std::string> ReaderDeviceWarnings(const ParsedDevice& device);
 
 // The summary of one report. The data-flow legend comes once, under the
 // first line, when the report lists a pin.
-std::string ReportSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options);
+std::string ReaderSummary(const std::string& file, const ParsedReport& report, const ReadOptions& options);
 
 // The summary's block for a file that holds no report it can read.
-std::string ReportErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options);
+std::string ReaderErrorSummary(const std::string& file, const std::string& error, const ReadOptions& options);
 
 // A device's lines as the summary shows them, each after indent.
-std::string ReportDeviceLines(const ParsedDevice& device, const std::string& indent, const ReportPaint& paint);
+std::string ReaderDeviceLines(const ParsedDevice& device, const std::string& indent, const ReaderPaint& paint);
 
 // A pin as the summary shows it: "pin 0, in: 2 channels, ..." with its flags.
-std::string ReportPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReportPaint& paint);
+std::string ReaderPinText(const ParsedInterface& iface, const ParsedPin& pin, const ReaderPaint& paint);
 
 // A pin's range as the summary shows it, or that it has none.
-std::string ReportRangeText(const ParsedPin& pin);
+std::string ReaderRangeText(const ParsedPin& pin);
 
 // The data flow, short ("in", "out", "in and out"), as the legend names it.
-std::string ReportDataflowName(uint32_t dataflow);
+std::string ReaderDataflowName(uint32_t dataflow);
 
 // A rate in Hz and kHz, "44100 Hz (44.1 kHz)"; a range of two, with one
 // rate when both ends are the same.
-std::string ReportKhz(uint32_t hz);
-std::string ReportRateRange(uint32_t minHz, uint32_t maxHz);
+std::string ReaderKhz(uint32_t hz);
+std::string ReaderRateRange(uint32_t minHz, uint32_t maxHz);
 
 // "line N: MESSAGE", or the message alone when it names no line.
-std::string ReportStopWhere(const ReportStop& stop);
+std::string ReaderStopWhere(const ReaderStop& stop);
 
 // "incomplete at line N: ..." for where reading stopped.
-std::string ReportStopText(const ReportStop& stop);
+std::string ReaderStopText(const ReaderStop& stop);
 
 }  // namespace ksr

@@ -2,14 +2,14 @@
 // editors and copy-paste change a report's line ends, encoding, trailing
 // blanks and surroundings; the intake undoes that, finds each report in a
 // file by its banner and its closing request line, and keeps the number
-// every line has in the file, so that the strict grammar of report_parse
+// every line has in the file, so that the strict grammar of reader_parse
 // names the right line.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 namespace ksr {
 
@@ -29,16 +29,16 @@ namespace ksr {
 //                         what stood before the banner and after the
 //                         closing request line
 // The sentence the note on stderr gives for a kind; empty for an unknown one.
-const char* ReportTransportNote(const std::string& kind);
+const char* ReaderTransportNote(const std::string& kind);
 
 // Reads every report in the bytes of one file: through the intake, or,
 // strict, as exactly one report in the bytes the writer writes (CR LF line
 // ends, nothing before the banner or after the closing line). Through the
-// intake, a report is read as far as it goes (ReportParsePartial), and one
+// intake, a report is read as far as it goes (ReaderParsePartial), and one
 // without its banner line from its header's first rule. False, with no
 // report and the error, when the file holds no report (it is empty, or no
 // line begins with the banner or a header's rule); strict, also when the
 // report is not well formed.
-bool ReportRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error);
+bool ReaderRead(const std::string& bytes, bool strict, std::vector<ParsedReport>* reports, std::string* error);
 
 }  // namespace ksr

@@ -1,4 +1,4 @@
-#include "capture/capture_store.h"
+#include "capture/capture_memory.h"
 
 #include <cstring>
 
@@ -13,7 +13,7 @@ uint32_t gBytesUsed = 0;
 
 }  // namespace
 
-void* CaptureStoreAlloc(uint32_t size) {
+void* CaptureMemoryAlloc(uint32_t size) {
   uint64_t rounded = (static_cast<uint64_t>(size) + 7) & ~static_cast<uint64_t>(7);
   if (rounded > kCaptureRecordsLimit - gRecordsUsed) return nullptr;
   unsigned char* block = gRecords + gRecordsUsed;
@@ -22,7 +22,7 @@ void* CaptureStoreAlloc(uint32_t size) {
   return block;
 }
 
-uint8_t* CaptureStoreKeep(const void* bytes, uint32_t length) {
+uint8_t* CaptureMemoryKeep(const void* bytes, uint32_t length) {
   if (length == 0 || length > kCaptureAnswerLimit || length > kCaptureBytesLimit - gBytesUsed) {
     return nullptr;
   }
@@ -32,7 +32,7 @@ uint8_t* CaptureStoreKeep(const void* bytes, uint32_t length) {
   return copy;
 }
 
-void CaptureStoreReset() {
+void CaptureMemoryReset() {
   gRecordsUsed = 0;
   gBytesUsed = 0;
 }

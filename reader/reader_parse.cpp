@@ -1,4 +1,4 @@
-#include "reader/report_parse.h"
+#include "reader/reader_parse.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +11,7 @@ namespace ksr {
 namespace {
 
 // The number of the line at index; past the end, the number after the last.
-int NumberAt(const std::vector<ReportLine>& lines, size_t index) {
+int NumberAt(const std::vector<ReaderLine>& lines, size_t index) {
   return index < lines.size() ? lines[index].Number : lines.empty() ? 1 : lines.back().Number + 1;
 }
 
@@ -26,7 +26,7 @@ std::string Quoted(const std::string& text, bool whole) {
 
 // "line N: expected WHAT, found ..." for the line at index, or for the
 // place after the last line when the lines end before it.
-std::string LineError(const std::vector<ReportLine>& lines, size_t index, const std::string& expected,
+std::string LineError(const std::vector<ReaderLine>& lines, size_t index, const std::string& expected,
                       bool whole = false) {
   std::string error = "line " + std::to_string(NumberAt(lines, index)) + ": expected " + expected;
   if (index >= lines.size()) return error + ", but the report ends here";
@@ -34,7 +34,7 @@ std::string LineError(const std::vector<ReportLine>& lines, size_t index, const 
 }
 
 // Every line, the last included, must end in CR LF.
-bool SplitStrict(const std::string& bytes, std::vector<ReportLine>* lines, std::string* error) {
+bool SplitStrict(const std::string& bytes, std::vector<ReaderLine>* lines, std::string* error) {
   size_t start = 0;
   while (start < bytes.size()) {
     size_t lf = bytes.find('\n', start);
@@ -63,11 +63,11 @@ class Parser {
  public:
   // Partial: errors name every line kind allowed where they stand, and a
   // bad device does not end the report.
-  Parser(const std::vector<ReportLine>& lines, std::string* error, bool partial, ReportStart start)
+  Parser(const std::vector<ReaderLine>& lines, std::string* error, bool partial, ReaderStart start)
       : lines_(lines), error_(error), partial_(partial), start_(start) {}
 
   bool Parse(ParsedReport* report) {
-    if (start_ == ReportStart::kBanner) {
+    if (start_ == ReaderStart::kBanner) {
       std::string banner;
       if (!Prefixed(std::string(kBannerTool) + " ", &banner, "the banner line (\"ksreport ...\")")) return false;
       report->Banner = std::string(kBannerTool) + " " + banner;
@@ -88,7 +88,7 @@ class Parser {
       ++next_;
       ParsedDevice device;
       bool whole = Device(&device);
-      if (!whole && partial_) device.Stopped = ReportStopOf(*error_);
+      if (!whole && partial_) device.Stopped = ReaderStopOf(*error_);
       if (whole || partial_) report->Devices.push_back(std::move(device));
       if (whole) continue;
       if (!partial_ || !Resume()) return false;
@@ -284,11 +284,11 @@ class Parser {
     return true;
   }
 
-  const std::vector<ReportLine>& lines_;
+  const std::vector<ReaderLine>& lines_;
   size_t next_ = 0;
   std::string* error_;
   bool partial_;
-  ReportStart start_;
+  ReaderStart start_;
   std::vector<std::string> notes_;
   std::vector<std::string> tried_;  // lookaheads that failed at line triedAt_
   size_t triedAt_ = static_cast<size_t>(-1);
@@ -296,27 +296,27 @@ class Parser {
 
 }  // namespace
 
-bool ReportParseLines(const std::vector<ReportLine>& lines, ParsedReport* report, std::string* error) {
+bool ReaderParseLines(const std::vector<ReaderLine>& lines, ParsedReport* report, std::string* error) {
   error->clear();
   ParsedReport parsed;
-  Parser parser(lines, error, false, ReportStart::kBanner);
+  Parser parser(lines, error, false, ReaderStart::kBanner);
   if (!parser.Parse(&parsed)) return false;
   parsed.Notes = parser.Notes();
   *report = std::move(parsed);
   return true;
 }
 
-ParsedReport ReportParsePartial(const std::vector<ReportLine>& lines, ReportStart start) {
+ParsedReport ReaderParsePartial(const std::vector<ReaderLine>& lines, ReaderStart start) {
   ParsedReport report;
   std::string error;
   Parser parser(lines, &error, true, start);
-  if (!parser.Parse(&report)) report.Stopped = ReportStopOf(error);
+  if (!parser.Parse(&report)) report.Stopped = ReaderStopOf(error);
   report.Notes = parser.Notes();
   return report;
 }
 
-ReportStop ReportStopOf(const std::string& error) {
-  ReportStop stop;
+ReaderStop ReaderStopOf(const std::string& error) {
+  ReaderStop stop;
   stop.Message = error;
   if (error.compare(0, 5, "line ") != 0) return stop;
   size_t colon = error.find(": ");
@@ -326,7 +326,7 @@ ReportStop ReportStopOf(const std::string& error) {
   return stop;
 }
 
-bool ReportComplete(const ParsedReport& report) {
+bool ReaderComplete(const ParsedReport& report) {
   if (report.Stopped) return false;
   for (const ParsedDevice& d : report.Devices) {
     if (d.Stopped) return false;
@@ -334,10 +334,10 @@ bool ReportComplete(const ParsedReport& report) {
   return true;
 }
 
-bool ReportParse(const std::string& bytes, ParsedReport* report, std::string* error) {
+bool ReaderParse(const std::string& bytes, ParsedReport* report, std::string* error) {
   error->clear();
-  std::vector<ReportLine> lines;
-  return SplitStrict(bytes, &lines, error) && ReportParseLines(lines, report, error);
+  std::vector<ReaderLine> lines;
+  return SplitStrict(bytes, &lines, error) && ReaderParseLines(lines, report, error);
 }
 
 }  // namespace ksr

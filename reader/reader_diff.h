@@ -7,12 +7,12 @@
 
 #include <string>
 
-#include "reader/report_parse.h"
-#include "reader/report_summary.h"
+#include "reader/reader_parse.h"
+#include "reader/reader_summary.h"
 
 namespace ksr {
 
-struct ReportDiffSide {
+struct ReaderDiffSide {
   std::string File;
   const ParsedReport* Report;
 };
@@ -21,7 +21,7 @@ struct ReportDiffSide {
 // or one line per change: "~ field: was -> now" under the item it
 // belongs to, "-" and "+" for items that went away or appeared, with
 // their values. *same says whether nothing changed.
-std::string ReportDiff(const ReportDiffSide& before, const ReportDiffSide& after, const ReadOptions& options,
+std::string ReaderDiff(const ReaderDiffSide& before, const ReaderDiffSide& after, const ReadOptions& options,
                        bool* same);
 
 // The same as {"format": "ksreport-diff/1", "before", "after", "same",
@@ -29,6 +29,6 @@ std::string ReportDiff(const ReportDiffSide& before, const ReportDiffSide& after
 // {"hardwareId", "description"}, "interface", "pin", "field", "before",
 // "after"}]}; for a removed or added item, "before" or "after" holds the
 // item as --json shows it.
-std::string ReportDiffJson(const ReportDiffSide& before, const ReportDiffSide& after, bool* same);
+std::string ReaderDiffJson(const ReaderDiffSide& before, const ReaderDiffSide& after, bool* same);
 
 }  // namespace ksr
