@@ -74,6 +74,41 @@ TEST(ExplainReasons, DeviceValuesBusNumbersAndEmptyLists) {
   EXPECT_EQ(ExplainPropertyWords(ids), " \"\"");
 }
 
+TEST(ExplainReasons, ABusNumberOfZeroIsDeliveredAnEmptyStringIsNot) {
+  SimCall bus;
+  bus.a = SPDRP_BUSNUMBER;
+  bus.out = {0, 0, 0, 0};
+  EXPECT_STREQ(ExplainPropertyOutcome(bus), "delivered");
+  bus.out.clear();
+  EXPECT_STREQ(ExplainPropertyOutcome(bus), "empty");
+  SimCall text;
+  text.a = SPDRP_DEVICEDESC;
+  text.out = {0, 'A'};
+  EXPECT_STREQ(ExplainPropertyOutcome(text), "empty");
+  text.out = {'A', 0};
+  EXPECT_STREQ(ExplainPropertyOutcome(text), "delivered");
+  text.failed = true;
+  EXPECT_STREQ(ExplainPropertyOutcome(text), "refused");
+}
+
+TEST(ExplainReasons, ARangeIsReadToItsLastByteAndNoFurther) {
+  // An audio range of 84 bytes at offset 8 of the answer: its last field,
+  // the highest rate, ends exactly at the answer's end.
+  SimBytes answer(8 + 84, 0);
+  answer[8 + 80] = 0x80;
+  answer[8 + 81] = 0xBB;
+  ExplainRangeFields whole = ExplainReadRange(answer, 8);
+  ASSERT_TRUE(whole.maxRate.has_value());
+  EXPECT_EQ(*whole.maxRate, 48000u);
+  ASSERT_TRUE(whole.minRate.has_value());
+  answer.pop_back();
+  ExplainRangeFields cut = ExplainReadRange(answer, 8);
+  EXPECT_FALSE(cut.maxRate.has_value());
+  EXPECT_TRUE(cut.minRate.has_value());
+  EXPECT_TRUE(ExplainReadRange(answer, 87).formatSize.has_value());
+  EXPECT_FALSE(ExplainReadRange(answer, 88).formatSize.has_value());
+}
+
 TEST(ExplainReasons, AnAnswerCountedPastItsBytesSaysHowManyWereReadable) {
   ExplainRequest request;
   request.property = KSPROPERTY_PIN_DATAFLOW;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/guid_names.h"
+#include "platform/wintypes.h"
 
 namespace ksr {
 namespace {
@@ -45,6 +46,22 @@ TEST(ExplainWords, ModesByTheirShortNames) {
   // A GUID named otherwise keeps its whole name.
   EXPECT_EQ(ExplainModeText(kGuidModeAttribute), "KSATTRIBUTEID_AUDIOSIGNALPROCESSING_MODE");
   EXPECT_EQ(ExplainModeText(KSDATAFORMAT_SUBTYPE_PCM), "KSDATAFORMAT_SUBTYPE_PCM");
+}
+
+TEST(ExplainWords, FlagsCommunicationsAndBytesByTheirPublishedNames) {
+  EXPECT_EQ(ExplainFlagsText(0), "0");
+  EXPECT_EQ(ExplainFlagsText(SPINT_ACTIVE | SPINT_REMOVED), "SPINT_ACTIVE|SPINT_REMOVED");
+  // Bits without a name are kept, in hex.
+  EXPECT_EQ(ExplainFlagsText(SPINT_DEFAULT | 0x100), "SPINT_DEFAULT|0x00000100");
+  EXPECT_EQ(ExplainFlagsText(0x100), "0x00000100");
+  const char* const kCommunications[] = {"KSPIN_COMMUNICATION_NONE", "KSPIN_COMMUNICATION_SINK",
+                                         "KSPIN_COMMUNICATION_SOURCE", "KSPIN_COMMUNICATION_BOTH",
+                                         "KSPIN_COMMUNICATION_BRIDGE"};
+  for (uint32_t value = 0; value < 5; ++value) EXPECT_EQ(ExplainCommunicationName(value), kCommunications[value]);
+  // The first limit bytes, no more.
+  EXPECT_EQ(ExplainHexBytes(SimBytes{0x01, 0xAB, 0x02}, 2), "01AB");
+  EXPECT_EQ(ExplainHexBytes(SimBytes{0x01, 0xAB}, 2), "01AB");
+  EXPECT_EQ(ExplainHexBytes(SimBytes{}, 2), "");
 }
 
 }  // namespace

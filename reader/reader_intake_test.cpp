@@ -278,6 +278,22 @@ TEST(ReaderIntake, AReportCutShortEndsWhereItsTextEnds) {
   EXPECT_FALSE(ReaderComplete(r[0]));
 }
 
+TEST(ReaderIntake, OnlyTheClosingLineAfterTheEndTitleEndsTheReport) {
+  // A closing request line after the start title's rule and blank line is
+  // not the report's end: the report runs on to its own, and reading stops
+  // at the stray line.
+  std::string report = TypicalReport();
+  std::string start = "Start WDM Device Enumeration\r\n============================\r\n\r\n";
+  size_t at = report.find(start);
+  ASSERT_NE(at, std::string::npos);
+  report.insert(at + start.size(), "Please send this file to nobody!\r\n");
+  std::vector<ParsedReport> r = Read(report);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_TRUE(r[0].Transport.empty());
+  ASSERT_TRUE(r[0].Stopped);
+  EXPECT_EQ(r[0].Stopped->Line, 7);
+}
+
 TEST(ReaderIntake, SeveralReportsInOneFile) {
   std::string a = TypicalReport();
   std::string b = RunMachine(LoadMachine("examples/pin-gates.json")).report;

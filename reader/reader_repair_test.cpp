@@ -52,6 +52,12 @@ TEST(ReaderRepair, TabsBecomeTheLabelsOwnSpaces) {
   EXPECT_EQ(Texts(lines), (std::vector<std::string>{"          MaxBits    : 00000018",
                                                     "       +Pin 00000006 Dataflow: 00000001", "   +Pending\tpin count",
                                                     "Exit  WDM Device Enumeration", "\tNumPins: 0000000G"}));
+  // A tab in a name is the name's own: a label whose spaces are merely
+  // more is not a tab's damage, and is left as it came.
+  lines = Lines({"    +Speakers\tLeft"});
+  done = ReaderRepair(&lines);
+  EXPECT_FALSE(done.Tabs);
+  EXPECT_EQ(Texts(lines), (std::vector<std::string>{"    +Speakers\tLeft"}));
 }
 
 TEST(ReaderRepair, WrappedLinesAreJoinedWhereTheJoinIsALine) {

@@ -470,6 +470,9 @@ MUTANTS += [
      "return at == 0 || line[at - 1] == ' ';", "A0 before a space kept as a name's own"),
     ("reader/reader_repair.cpp", "  return i == 0 || StartsWith(lines[i].Text, kDevicePathLabel) ||",
      "  return StartsWith(lines[i].Text, kDevicePathLabel) ||", "the banner's own trailing blank taken as added"),
+    # Equivalent: the last n blanks of shared and of tail are the same
+    # characters (the loop above compares them), so either view holds the
+    # same text.
     ('reader/reader_repair.cpp',
      "shared = first ? tail : shared.substr(shared.size() - n);",
      "shared = first ? tail : tail.substr(tail.size() - n);",
