@@ -233,11 +233,24 @@ class IntakeFinder {
       if (!Seen(j, q, &text) || Header(j)) break;
       if (j >= banner + 4 && StartsWith(Loose(text), kClosingPrefix) && Is(j - 1, q, "") && Is(j - 2, q, kRuleText) &&
           Is(j - 3, q, kEndTitle)) {
-        return j + 1;
+        return ClosingEnd(j, q);
       }
     }
     while (j > banner + 1 && Is(j - 1, q, "")) --j;
     return j;
+  }
+
+  // One past the closing request line at j. A line that does not end in
+  // its "!" was cut by a wrap (an address with spaces in it): it runs on
+  // through the lines that continue it, up to the one that ends in "!",
+  // for the repair to join.
+  size_t ClosingEnd(size_t j, std::string_view q) const {
+    std::string_view text;
+    for (size_t k = j; k < lines_.size() && k <= j + 8; ++k) {
+      if (!Seen(k, q, &text) || Trimmed(text).empty() || (k > j && Header(k))) break;
+      if (Trimmed(text).back() == '!') return k + 1;
+    }
+    return j + 1;
   }
 
   // What lines [from, to) hold: nothing, blank lines only (quoted or

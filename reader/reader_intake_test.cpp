@@ -7,6 +7,7 @@
 #include "machine_list.h"
 #include "tests/report_transport.h"
 #include "reader/reader_summary.h"
+#include "report/layout.h"
 #include "tests/test.h"
 
 namespace ksr {
@@ -292,6 +293,29 @@ TEST(ReaderIntake, OnlyTheClosingLineAfterTheEndTitleEndsTheReport) {
   EXPECT_TRUE(r[0].Transport.empty());
   ASSERT_TRUE(r[0].Stopped);
   EXPECT_EQ(r[0].Stopped->Line, 7);
+}
+
+TEST(ReaderIntake, AClosingLineCutByAWrapIsJoinedNotLeftOutside) {
+  // An address with spaces in it wraps at 60 columns: the report runs on
+  // to the line that ends in "!", and the repair joins the two.
+  std::string report = TypicalReport();
+  size_t at = report.find(kClosingPrefix);
+  ASSERT_NE(at, std::string::npos);
+  report.replace(at, report.find("\r\n", at) - at,
+                 std::string(kClosingPrefix) + "the support desk of Example at support@example.invalid!");
+  std::vector<ParsedReport> strict;
+  std::string error;
+  ASSERT_TRUE(ReaderRead(report, true, &strict, &error)) << error;
+  for (const std::vector<std::string>& way : {std::vector<std::string>{"wrapped at 60 columns"},
+                                              std::vector<std::string>{"wrapped at 60 columns", "quoted \"> \""}}) {
+    std::string wrapped = Apply(report, way);
+    ASSERT_NE(wrapped.find("Example at\r\n"), std::string::npos) << way.size();
+    std::vector<ParsedReport> r = Read(wrapped + "Thanks!\r\n");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_TRUE(ReaderComplete(r[0])) << way.size();
+    EXPECT_TRUE(ReportSameContent(r[0], strict[0])) << way.size();
+    EXPECT_NE(std::find(r[0].Transport.begin(), r[0].Transport.end(), "wrapped-lines"), r[0].Transport.end());
+  }
 }
 
 TEST(ReaderIntake, SeveralReportsInOneFile) {
