@@ -25,7 +25,8 @@ TEST(ReaderRepair, LineKindsAreKnownAlone) {
     EXPECT_TRUE(ReaderLineKnown(line)) << line;
   }
   for (const char* line : {"Device Path:", "Device BUS NUMBER = 0000000a", "A / B.sys", "          MaxBits : 00000018",
-                           "       +Pin 00000000 Dataflow:00000001", "Please send this file to", "hdaudio.sys",
+                           "       +Pin 00000000 Dataflow:00000001", "Please send this file to",
+                           "Please send this file to x@y", "hdaudio.sys",
                            "Exit WDM Device Enumeration"}) {
     EXPECT_FALSE(ReaderLineKnown(line)) << line;
   }
@@ -58,6 +59,21 @@ TEST(ReaderRepair, TabsBecomeTheLabelsOwnSpaces) {
   done = ReaderRepair(&lines);
   EXPECT_FALSE(done.Tabs);
   EXPECT_EQ(Texts(lines), (std::vector<std::string>{"    +Speakers\tLeft"}));
+}
+
+TEST(ReaderRepair, BlanksALineMayEndInAreNoTransportsDoing) {
+  // The banner's wording, a hardware ID and an interface name may end in
+  // a blank of their own: nothing was added, and nothing goes.
+  std::vector<ReaderLine> lines = Lines({"ksreport 0.1.0 - a title ", "", "Device Path: ROOT\\X ", "   +Odd name\t"});
+  EXPECT_FALSE(ReaderUndoTrailingBlanks(&lines));
+  EXPECT_EQ(Texts(lines), (std::vector<std::string>{"ksreport 0.1.0 - a title ", "", "Device Path: ROOT\\X ",
+                                                    "   +Odd name\t"}));
+  // A blank after any other line was added, and all of them go when the
+  // lines were padded unevenly.
+  lines = Lines({"ksreport 0.1.0 - a title ", "    NumPins: 00000002  ", "   +Odd name\t"});
+  EXPECT_TRUE(ReaderUndoTrailingBlanks(&lines));
+  EXPECT_EQ(Texts(lines), (std::vector<std::string>{"ksreport 0.1.0 - a title", "    NumPins: 00000002",
+                                                    "   +Odd name"}));
 }
 
 TEST(ReaderRepair, WrappedLinesAreJoinedWhereTheJoinIsALine) {
