@@ -146,6 +146,17 @@ bool WrapRepair(std::vector<ReaderLine>* lines, size_t i) {
   return true;
 }
 
+// True when the line reads as UTF-8 but for lone A0 bytes (which an HTML
+// mail put there, or a name had of its own).
+bool Utf8ButA0(const std::string& line) {
+  uint32_t c = 0;
+  for (size_t at = 0, n; at < line.size(); at += n == 0 ? 1 : n) {
+    n = EncodingUtf8Length(line, at, &c);
+    if (n == 0 && static_cast<unsigned char>(line[at]) != 0xA0) return false;
+  }
+  return true;
+}
+
 // A byte A0 where an HTML mail puts one for a space: at the line's start
 // or beside a space, as in a run of spaces, where it makes every other
 // space an A0 and never two side by side. One between two letters, or
@@ -227,10 +238,11 @@ bool ReaderLineKnown(const std::string& s) {
 
 std::string ReaderNbspToSpace(const std::string& line) {
   bool utf8 = line.find("\xC2\xA0") != std::string::npos;
+  bool bytes = !utf8 && !Utf8ButA0(line);
   std::string out;
   for (size_t at = 0; at < line.size();) {
     uint32_t c = 0;
-    size_t n = EncodingUtf8Length(line, at, &c);
+    size_t n = bytes ? 0 : EncodingUtf8Length(line, at, &c);
     bool nbsp = utf8 ? n == 2 && c == 0xA0 : n == 0 && static_cast<unsigned char>(line[at]) == 0xA0 && InRun(line, at);
     n = n == 0 ? 1 : n;
     out += nbsp ? std::string(" ") : line.substr(at, n);

@@ -27,9 +27,11 @@ bool ReaderUndoTrailingBlanks(std::vector<ReaderLine>* lines);
 bool ReaderLineKnown(const std::string& line);
 
 // A line's non-breaking spaces made spaces: those in UTF-8 (C2 A0) when
-// the line has any, else the Windows-1252 byte A0 outside a UTF-8
-// sequence where it stands in a run of spaces, so that a byte A0 of a
-// name's own stays.
+// the line has any, else the Windows-1252 byte A0 where it stands in a run
+// of spaces, so that a byte A0 of a name's own stays. In a line that is
+// UTF-8 but for its lone A0 bytes, an A0 that ends a character is the
+// character's; any other line is Windows-1252 throughout, where A0 ends
+// no character.
 std::string ReaderNbspToSpace(const std::string& line);
 
 // Undoes the damage in the lines of one report; lines joined keep the

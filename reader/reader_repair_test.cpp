@@ -36,6 +36,9 @@ TEST(ReaderRepair, NonBreakingSpacesOfEitherEncoding) {
   EXPECT_EQ(ReaderNbspToSpace("a\xC2\xA0" "b\xA0" "c"), "a b\xA0" "c") << "a UTF-8 line keeps its byte A0";
   EXPECT_EQ(ReaderNbspToSpace("\xA0 \xA0+Speakers"), "   +Speakers");
   EXPECT_EQ(ReaderNbspToSpace("Caf\xC3\xA0 x\xA0y"), "Caf\xC3\xA0 x\xA0y") << "a letter's byte and a name's own A0 stay";
+  // A line that is no UTF-8 is Windows-1252 throughout: an A0 after a
+  // letter's byte is a space there, not the end of a character.
+  EXPECT_EQ(ReaderNbspToSpace("\xA0 \xA0+Wei\xDF\xA0 Audio \x88"), "   +Wei\xDF  Audio \x88");
   std::vector<ReaderLine> lines = Lines({"\xA0 \xA0+Speakers", "Exit\xA0 WDM Device Enumeration", "   +Odd\xA0\xA0name",
                                          "Device\xC2\xA0Path:\xC2\xA0ROOT\\X\xC2\xA0Y"});
   ReaderRepairs done = ReaderRepair(&lines);

@@ -464,6 +464,8 @@ MUTANTS += [
      "        if (line[j] == '\\t') *tab = true;",
      "        if (line[j] == '\\v') *tab = true;",
      "a tab in a label's blanks not noticed"),
+    ("reader/reader_repair.cpp", "  bool bytes = !utf8 && !Utf8ButA0(line);", "  bool bytes = !utf8 && !Utf8ButA0(line) && false;",
+     "a Windows-1252 line read as UTF-8 where an A0 ends a character"),
     ("reader/reader_repair.cpp", "return tab && ReaderLineKnown(fixed) ? fixed : \"\";", "return ReaderLineKnown(fixed) ? fixed : \"\";",
      "a line without a tab counted as tab-repaired"),
     ("reader/reader_repair.cpp", "j < l.size() && j <= i + 8 && Continues(l[j].Text)", "j < l.size() && j <= i + 1 && Continues(l[j].Text)",
