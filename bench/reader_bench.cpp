@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "runner/sim_run.h"
 #include "reader/reader_intake.h"
 #include "reader/reader_table.h"
+#include "runner/sim_run.h"
 #include "tests/report_transport.h"
 
 namespace {

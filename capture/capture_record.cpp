@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "capture/capture_model.h"
 #include "capture/capture_memory.h"
+#include "capture/capture_model.h"
 
 namespace ksr {
 

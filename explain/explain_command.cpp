@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <set>
 
+#include "encoding/encoding.h"
 #include "explain/explain_json.h"
 #include "explain/explain_run.h"
 #include "explain/explain_summary.h"
 #include "explain/explain_text.h"
 #include "explain/explain_words.h"
-#include "encoding/encoding.h"
 
 namespace ksr {
 

@@ -3,11 +3,11 @@
 // as one, and loaded as the same machine.
 #include <gtest/gtest.h>
 
-#include "explain/explain_command.h"
-#include "explain/explain_run.h"
-#include "explain/explain_json.h"
-#include "explain/explain_text.h"
 #include "encoding/encoding.h"
+#include "explain/explain_command.h"
+#include "explain/explain_json.h"
+#include "explain/explain_run.h"
+#include "explain/explain_text.h"
 #include "tests/test.h"
 
 namespace ksr {

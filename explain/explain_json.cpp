@@ -1,11 +1,11 @@
 #include <nlohmann/json.hpp>
 
+#include "encoding/encoding.h"
+#include "explain/explain_json.h"
 #include "explain/explain_offers.h"
 #include "explain/explain_reasons.h"
 #include "explain/explain_summary.h"
-#include "explain/explain_json.h"
 #include "explain/explain_words.h"
-#include "encoding/encoding.h"
 
 namespace ksr {
 

@@ -1,8 +1,8 @@
 #include "explain/explain_reasons.h"
 
+#include "encoding/encoding.h"
 #include "explain/explain_words.h"
 #include "kstream/kstream.h"
-#include "encoding/encoding.h"
 
 namespace ksr {
 

@@ -34,15 +34,15 @@
 #include <windows.h>
 #endif
 
-#include "ksreport_config.h"
+#include "encoding/encoding.h"
 #include "explain/explain_command.h"
+#include "ksreport_config.h"
 #include "reader/read_files.h"
 #include "reader/reader_diff.h"
 #include "reader/reader_intake.h"
 #include "reader/reader_json.h"
-#include "reader/reader_table.h"
-#include "encoding/encoding.h"
 #include "reader/reader_summary.h"
+#include "reader/reader_table.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "reader/reader_json_items.h"
 #include "encoding/encoding.h"
+#include "reader/reader_json_items.h"
 
 namespace ksr {
 

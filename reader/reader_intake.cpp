@@ -4,8 +4,8 @@
 #include <string_view>
 #include <utility>
 
-#include "reader/reader_repair.h"
 #include "encoding/encoding.h"
+#include "reader/reader_repair.h"
 #include "report/layout.h"
 
 namespace ksr {

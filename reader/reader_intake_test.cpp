@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "machine_list.h"
-#include "tests/report_transport.h"
 #include "reader/reader_summary.h"
 #include "report/layout.h"
+#include "tests/report_transport.h"
 #include "tests/test.h"
 
 namespace ksr {

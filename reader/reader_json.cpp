@@ -1,7 +1,7 @@
 #include "reader/reader_json.h"
 
-#include "reader/reader_json_items.h"
 #include "encoding/encoding.h"
+#include "reader/reader_json_items.h"
 #include "reader/reader_summary.h"
 
 namespace ksr {

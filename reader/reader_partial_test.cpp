@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "reader/reader_intake.h"
-#include "tests/report_transport.h"
 #include "reader/reader_summary.h"
+#include "tests/report_transport.h"
 #include "tests/test.h"
 
 namespace ksr {

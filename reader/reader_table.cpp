@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "reader/reader_json_items.h"
 #include "encoding/encoding.h"
+#include "reader/reader_json_items.h"
 #include "reader/reader_summary.h"
 
 namespace ksr {

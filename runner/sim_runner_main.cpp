@@ -14,10 +14,10 @@
 #include <sstream>
 #include <string>
 
-#include "runner/sim_command_line.h"
-#include "runner/sim_run.h"
 #include "explain/explain_run.h"
 #include "reader/reader_summary.h"
+#include "runner/sim_command_line.h"
+#include "runner/sim_run.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <sstream>
 
-#include "explain/explain_summary.h"
 #include "explain/explain_json.h"
+#include "explain/explain_summary.h"
 #include "explain/explain_text.h"
 #include "reader/reader_parse.h"
 #include "report/layout.h"

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "encoding/encoding.h"
 #include "platform/machine_keys.h"
 #include "platform/sim/sim_machine_loader.h"
-#include "encoding/encoding.h"
 
 namespace ksr {
 

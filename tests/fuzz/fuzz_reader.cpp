@@ -16,9 +16,9 @@
 #include "reader/reader_diff.h"
 #include "reader/reader_intake.h"
 #include "reader/reader_json.h"
+#include "reader/reader_summary.h"
 #include "reader/reader_table.h"
 #include "tests/report_transport.h"
-#include "reader/reader_summary.h"
 
 namespace {
 
