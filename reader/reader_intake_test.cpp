@@ -148,6 +148,19 @@ TEST(ReaderIntake, AValuesOwnNonBreakingSpaceStays) {
   EXPECT_EQ(got[0].Transport, std::vector<std::string>{"non-breaking-spaces"});
 }
 
+TEST(ReaderIntake, AUtf8MailLeavesANamesOwnA0BesideASpace) {
+  // A UTF-8 mail makes every space C2 A0; a Windows-1252 A0 of the name's
+  // own, beside one of its spaces, is then no mail's doing and stays.
+  std::string pristine = TypicalReport();
+  std::string from = "High Definition Audio Device /", to = "High \xA0\xA0" "Definition Audio Device /";
+  pristine.replace(pristine.find(from), from.size(), to);
+  std::vector<ParsedReport> got = Read(Apply(pristine, {"non-breaking spaces (UTF-8)"}));
+  ASSERT_EQ(got.size(), 1u);
+  ASSERT_FALSE(got[0].Devices.empty());
+  EXPECT_EQ(got[0].Devices[0].Description, "High \xA0\xA0" "Definition Audio Device");
+  EXPECT_EQ(got[0].Transport, std::vector<std::string>{"non-breaking-spaces"});
+}
+
 TEST(ReaderIntake, EveryMachineReadsTheSameAfterEveryTransport) {
   std::vector<std::vector<const ReportTransport*>> ways = ReportTransportWays();
   EXPECT_GT(ways.size(), 2 * ReportTransports().size());

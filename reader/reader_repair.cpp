@@ -253,10 +253,12 @@ std::string ReaderNbspToSpace(const std::string& line) {
 
 ReaderRepairs ReaderRepair(std::vector<ReaderLine>* lines) {
   ReaderRepairs done;
+  bool cp1252 = false;
   for (ReaderLine& line : *lines) {
     if (ReaderLineKnown(line.Text)) continue;
     std::string spaced = ReaderNbspToSpace(line.Text);
     if (spaced == line.Text || !(ReaderLineKnown(spaced) || !TabRepair(spaced).empty())) continue;
+    if (line.Text.find("\xC2\xA0") == std::string::npos) cp1252 = true;
     line.Text = spaced;
     done.Nbsp = true;
   }
@@ -264,9 +266,10 @@ ReaderRepairs ReaderRepair(std::vector<ReaderLine>* lines) {
   // address) parses with a Windows-1252 mail's A0 in it as well; once the
   // file shows that mail, such lines are undone too, and only A0 beside a
   // space, where the mail puts them. A UTF-8 mail makes every space C2 A0,
-  // which no line parses with, so its C2 A0 left here are the values' own.
+  // which no line parses with: after it, an A0 left beside a space is the
+  // value's own, and so is any C2 A0 left here.
   for (ReaderLine& line : *lines) {
-    if (done.Nbsp && line.Text.find("\xC2\xA0") == std::string::npos) line.Text = ReaderNbspToSpace(line.Text);
+    if (cp1252 && line.Text.find("\xC2\xA0") == std::string::npos) line.Text = ReaderNbspToSpace(line.Text);
   }
   for (ReaderLine& line : *lines) {
     if (ReaderLineKnown(line.Text) || line.Text.find('\t') == std::string::npos) continue;

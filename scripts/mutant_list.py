@@ -464,6 +464,8 @@ MUTANTS += [
      "        if (line[j] == '\\t') *tab = true;",
      "        if (line[j] == '\\v') *tab = true;",
      "a tab in a label's blanks not noticed"),
+    ("reader/reader_repair.cpp", "    if (cp1252 && line.Text.find(", "    if ((cp1252 || done.Nbsp) && line.Text.find(",
+     "a UTF-8 mail's repair takes a name's own A0 beside a space"),
     ("reader/reader_repair.cpp", "  bool bytes = !utf8 && !Utf8ButA0(line);", "  bool bytes = !utf8 && !Utf8ButA0(line) && false;",
      "a Windows-1252 line read as UTF-8 where an A0 ends a character"),
     ("reader/reader_repair.cpp", "return tab && ReaderLineKnown(fixed) ? fixed : \"\";", "return ReaderLineKnown(fixed) ? fixed : \"\";",
