@@ -490,8 +490,8 @@ MUTANTS += [
     ("reader/reader_repair.cpp", "return StartsWith(s, kClosingPrefix) && s.size() > n && s.back() == kClosingSuffix[0];",
      "return StartsWith(s, kClosingPrefix) && s.size() > n;", "a closing line without its \"!\" known"),
     ('reader/reader_repair.cpp',
-     "    if (done.Nbsp && line.Text.find(\"\\xC2\\xA0\") == std::string::npos) line.Text = ReaderNbspToSpace(line.Text);",
-     "    if (done.Nbsp && line.Text.find(\"\\xC2\\xA0\") != std::string::npos) line.Text = ReaderNbspToSpace(line.Text);",
+     "    if (cp1252 && line.Text.find(\"\\xC2\\xA0\") == std::string::npos) line.Text = ReaderNbspToSpace(line.Text);",
+     "    if (cp1252 && line.Text.find(\"\\xC2\\xA0\") != std::string::npos) line.Text = ReaderNbspToSpace(line.Text);",
      "a known line's A0 left once the mail is seen"),
 
     # --- explain/ ---------------------------------------------------------
