@@ -137,10 +137,14 @@ std::string EncodingUtf8OfUnicode(const std::string& text) {
   if (!little && !big) return text;
   std::string out;
   for (size_t at = 2; at < text.size();) {
-    uint32_t c = 0xFFFD;
+    uint32_t c = 0;
     size_t used = EncodingUtf16Next(text, at, big, &c);
+    if (used == 0) {  // an odd last byte
+      EncodingAppendUtf8(0xFFFD, &out);
+      break;
+    }
     EncodingAppendUtf8(c, &out);
-    at += used == 0 ? text.size() - at : used;
+    at += used;
   }
   return out;
 }
