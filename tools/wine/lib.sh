@@ -6,6 +6,7 @@
 #   wine_flavour ARCH         the Windows build of --arch x64|x86
 #   wine_play_builds WIN_BUILD FLAVOUR NATIVE_BUILD   what playing machines
 #                             under Wine needs of the builds
+#   wine_play_retries WIN_BUILD   the replays of WIN_BUILD tried again
 #   read_only_run DIR WINE PROGRAM OUT ERR   runs a program in a folder it
 #                             can't write to
 # Paths come in as arguments, so a second prefix or another Wine (another
@@ -48,6 +49,12 @@ wine_prefix_make() {
     fi
     touch "$prefix/.ready"
   ) 9>"$prefix.lock"
+}
+
+# wine_play_retries WIN_BUILD: how many times in all the replays of
+# WIN_BUILD were tried again (tools/wine/play-machine).
+wine_play_retries() {
+  cat "$1"/wine-play/runs/*/retries 2>/dev/null | awk '{n += $1} END {print n + 0}'
 }
 
 # wine_flavour ARCH: the scripts/build flavour whose programs --arch ARCH
