@@ -83,7 +83,16 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(ksreport_companion_checks FALSE)
 endif()
 
-if(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
+if(KSREPORT_SANITIZE)
+  # Under the sanitizers the unit tests take about a minute, the other
+  # tests of the flavour half that together: two halves (GoogleTest's
+  # shards), one per core.
+  add_test(NAME unit COMMAND ksreport_tests)
+  add_test(NAME unit_2 COMMAND ksreport_tests)
+  set_tests_properties(unit PROPERTIES ENVIRONMENT "GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=0")
+  set_tests_properties(unit_2 PROPERTIES ENVIRONMENT "GTEST_TOTAL_SHARDS=2;GTEST_SHARD_INDEX=1")
+  set_tests_properties(unit unit_2 PROPERTIES COST 60)
+elseif(NOT CMAKE_CROSSCOMPILING OR ksreport_emulated)
   add_test(NAME unit COMMAND ksreport_tests)
 endif()
 if((NOT CMAKE_CROSSCOMPILING OR ksreport_emulated) AND ksreport_companion_checks)
